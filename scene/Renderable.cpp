@@ -1,0 +1,7 @@
+#include "scene/Renderable.h"
+
+Renderable::~Renderable()
+{
+    program = nullptr;
+    mesh = nullptr;
+}

@@ -1,0 +1,79 @@
+#include "GLTestSupport.h"
+
+#include "app/Renderer.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <unistd.h>
+
+void ensureGLContext()
+{
+    static bool created = false;
+    if (created)
+        return;
+    static int argc = 1;
+    static char name[] = "okv_gl_tests";
+    static char* argv[] = {name, nullptr};
+    Renderer::instance().initWindow(&argc, argv);
+    created = true;
+}
+
+StdoutCapture::StdoutCapture()
+{
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+}
+
+StdoutCapture::~StdoutCapture()
+{
+    if (capturing)
+        text();
+}
+
+std::string StdoutCapture::text()
+{
+    std::fflush(stdout);
+    capturing = false;
+    return testing::internal::GetCapturedStdout();
+}
+
+TemporaryDirectory::TemporaryDirectory(bool enter)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "okv-test-XXXXXX").string();
+    directory = mkdtemp(pattern.data());
+    if (enter) {
+        previousWorkingDirectory = std::filesystem::current_path().string();
+        std::filesystem::current_path(directory);
+    }
+}
+
+TemporaryDirectory::~TemporaryDirectory()
+{
+    if (!previousWorkingDirectory.empty())
+        std::filesystem::current_path(previousWorkingDirectory);
+    std::filesystem::remove_all(directory);
+}
+
+void TemporaryDirectory::write(const std::string& relativePath, const std::string& text) const
+{
+    const std::filesystem::path file = std::filesystem::path(directory) / relativePath;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+std::vector<unsigned char> readPixels(int x, int y, int width, int height)
+{
+    std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <GL/glew.h>
+#include <string>
+#include <vector>
+
+// Creates the test process's window and 3.2 core context through the program's own
+// Renderer::initWindow, once per process. Every GL test calls it first.
+void ensureGLContext();
+
+// Captures what is written to standard output (C stdio and iostreams alike) while alive.
+class StdoutCapture {
+public:
+    StdoutCapture();
+    ~StdoutCapture();
+    // Everything written since construction; ends the capture.
+    std::string text();
+
+private:
+    bool capturing = true;
+};
+
+// A fresh directory under the system's temporary directory, removed with its contents at
+// the end of the test. With enter = true the process works inside it until then.
+class TemporaryDirectory {
+public:
+    explicit TemporaryDirectory(bool enter = false);
+    ~TemporaryDirectory();
+    const std::string& path() const { return directory; }
+    // Writes text to a file relative to the directory, creating parent folders.
+    void write(const std::string& relativePath, const std::string& text) const;
+
+private:
+    std::string directory;
+    std::string previousWorkingDirectory;
+};
+
+// RGBA bytes of a rectangle of the bound read framebuffer.
+std::vector<unsigned char> readPixels(int x, int y, int width, int height);
+
+// The contents of a file, or an empty string when it cannot be read.
+std::string readFile(const std::string& path);

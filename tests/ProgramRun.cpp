@@ -1,0 +1,161 @@
+#include "ProgramRun.h"
+
+#include "GLTestSupport.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string uniqueFileName(const char* suffix)
+{
+    static int counter = 0;
+    return "/tmp/okv-run-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + suffix;
+}
+
+} // namespace
+
+std::string commandOutput(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    pclose(pipe);
+    return output;
+}
+
+ProgramRun::ProgramRun(const std::string& workingDirectory, const std::string& binary)
+    : outputFile(uniqueFileName(".out")), errorFile(uniqueFileName(".err"))
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid = fork();
+    if (pid == 0) {
+        if (chdir(workingDirectory.c_str()) != 0)
+            _exit(126);
+        const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (running()) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    std::remove(outputFile.c_str());
+    std::remove(errorFile.c_str());
+}
+
+bool ProgramRun::running()
+{
+    if (pid <= 0 || exitStatus != -1)
+        return false;
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return false;
+    }
+    return true;
+}
+
+bool ProgramRun::waitForOutput(const std::string& text, double seconds) const
+{
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end) {
+        if (standardOutput().find(text) != std::string::npos)
+            return true;
+        if (const_cast<ProgramRun*>(this)->exitStatus != -1)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+bool ProgramRun::waitForWindow(double seconds)
+{
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end && running()) {
+        std::istringstream ids(commandOutput("xdotool search --name '^OKV$' 2>/dev/null"));
+        if (ids >> window) {
+            commandOutput("xdotool windowfocus " + window + " 2>/dev/null");
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+void ProgramRun::pressKey(const std::string& keyName) const
+{
+    commandOutput("xdotool windowfocus " + window + " key " + keyName + " 2>/dev/null");
+}
+
+std::string ProgramRun::windowGeometry() const
+{
+    std::istringstream lines(commandOutput("xdotool getwindowgeometry " + window + " 2>/dev/null"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto at = line.find("Geometry: ");
+        if (at != std::string::npos)
+            return line.substr(at + 10);
+    }
+    return {};
+}
+
+int ProgramRun::waitForExit(double seconds)
+{
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end) {
+        if (!running())
+            return exitStatus;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    exitStatus = -2;
+    return -1;
+}
+
+long ProgramRun::residentKilobytes() const
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            long kilobytes = -1;
+            status >> kilobytes;
+            return kilobytes;
+        }
+    }
+    return -1;
+}
+
+std::string ProgramRun::standardOutput() const
+{
+    return readFile(outputFile);
+}
+
+std::string ProgramRun::standardError() const
+{
+    return readFile(errorFile);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+// The real program started in a working directory on the current display, with its
+// standard output and error captured in files. Killed at the end of the test if still running.
+class ProgramRun {
+public:
+    explicit ProgramRun(const std::string& workingDirectory, const std::string& binary = OKV_BINARY);
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Waits until standard output contains text; false on timeout or when the program ended.
+    bool waitForOutput(const std::string& text, double seconds) const;
+    // Waits for the window titled "OKV" and gives it the keyboard focus.
+    bool waitForWindow(double seconds);
+    // Presses and releases a key in the window, by X key name ("a", "F", "Escape").
+    void pressKey(const std::string& keyName) const;
+    // The window's size as the X server reports it, as "WIDTHxHEIGHT".
+    std::string windowGeometry() const;
+    // The exit status, or -1 when the program was still running after the timeout (it is
+    // then killed).
+    int waitForExit(double seconds);
+    // Resident memory in kB, or -1 when the process is gone.
+    long residentKilobytes() const;
+    bool running();
+
+    std::string standardOutput() const;
+    std::string standardError() const;
+    const std::string& windowId() const { return window; }
+
+private:
+    pid_t pid = -1;
+    int exitStatus = -1;
+    std::string outputFile;
+    std::string errorFile;
+    std::string window;
+};
+
+// Runs a shell command and returns what it printed on standard output.
+std::string commandOutput(const std::string& command);
