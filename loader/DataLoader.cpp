@@ -1,0 +1,155 @@
+#include "loader/DataLoader.h"
+
+#include <IL/il.h>
+#include <assimp/DefaultLogger.hpp>
+#include <assimp/Logger.hpp>
+#include <cfloat>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+std::map<std::string, Mesh*> DataLoader::meshRegistry;
+std::map<std::string, std::vector<Material*>*> DataLoader::materialRegistry;
+
+namespace {
+
+// The importer's real-time quality preset: tangents, joined vertices, triangulation, smooth
+// normals, split large meshes, limited bone weights, cache locality, redundant materials
+// removed, sorting by primitive type, degenerates, invalid data and generated UVs.
+constexpr unsigned int importFlags = 0x79ACB;
+
+struct Orientation {
+    int32_t axis[3];
+    int32_t sign[3];
+};
+
+// Row c: the source axis that becomes +X, +Y, -X, -Y, +Z, -Z in turn becomes +Y. Every row is
+// a rotation (determinant +1), so triangles keep their winding.
+constexpr Orientation orientations[6] = {
+    {{1, 0, 2}, {-1, 1, 1}},
+    {{1, 0, 2}, {1, -1, 1}},
+    {{0, 1, 2}, {1, 1, 1}},
+    {{0, 1, 2}, {1, -1, -1}},
+    {{0, 2, 1}, {1, 1, -1}},
+    {{0, 2, 1}, {1, -1, 1}},
+};
+
+} // namespace
+
+DataLoader::DataLoader()
+{
+    // The second create deletes the first logger, so the import log ends up in the file only.
+    // The severity is named, not numbered: this Assimp counts NORMAL, DEBUGGING, VERBOSE.
+    Assimp::DefaultLogger::create("", Assimp::Logger::VERBOSE, aiDefaultLogStream_STDOUT, nullptr);
+    Assimp::DefaultLogger::create("assimp_log.txt", Assimp::Logger::VERBOSE, aiDefaultLogStream_FILE, nullptr);
+    Assimp::DefaultLogger::get()->info("this is my info-call");
+    ilInit();
+}
+
+DataLoader::~DataLoader()
+{
+    // Before the importer goes: its destruction may still log through the global logger.
+    Assimp::DefaultLogger::kill();
+}
+
+void DataLoader::logInfo(const std::string& text)
+{
+    Assimp::DefaultLogger::get()->info(text.c_str());
+}
+
+void DataLoader::report(const std::string& text)
+{
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+    logInfo(text);
+}
+
+void DataLoader::reset()
+{
+    vertices.clear();
+    weldMap.clear();
+    edgeTable.clear();
+    triangles.clear();
+    closed = true;
+    freeEdges = 0;
+    fitScale = 1.0f;
+    vertexCount = 0;
+    indexCount = 0;
+    vertexBase = 0;
+    for (int c = 0; c < 3; ++c) {
+        fitOffset[c] = 0.0f;
+        boundsMax[c] = -FLT_MAX;
+        boundsMin[c] = FLT_MAX;
+    }
+}
+
+void DataLoader::setOrientation(int orientation)
+{
+    if (orientation < 0 || orientation > 5) {
+        report("DataLoader::loadModel(): orientation " + std::to_string(orientation) +
+               " is not 0 to 5, taken as 2 (+Y up)");
+        orientation = 2;
+    }
+    for (int c = 0; c < 3; ++c) {
+        axis[c] = orientations[orientation].axis[c];
+        sign[c] = orientations[orientation].sign[c];
+    }
+}
+
+void DataLoader::loadModel(const std::string& directory, const std::string& fileName, int orientation,
+                           bool adjacency, Mesh* mesh, std::vector<Material*>* materials)
+{
+    this->adjacency = adjacency;
+    const std::string path = directory + fileName;
+
+    const auto registered = meshRegistry.find(path);
+    if (registered != meshRegistry.end() && registered->second != nullptr) {
+        // A second caller gets the first load's GL objects and copies of its material records
+        // (sharing their textures), so it draws the same model without importing it again.
+        if (mesh != registered->second)
+            *mesh = *registered->second;
+        const std::vector<Material*>* first = materialRegistry[path];
+        if (first != nullptr && materials != first)
+            for (const Material* material : *first)
+                materials->push_back(new Material(*material));
+        return;
+    }
+
+    std::ifstream file(path);
+    if (!file.is_open()) {
+        std::printf("Couldn't open file: %s", path.c_str());
+        std::fflush(stdout);
+        logInfo(importer.GetErrorString());
+        return;
+    }
+    file.close();
+
+    const aiScene* scene = importer.ReadFile(path, importFlags);
+    if (scene == nullptr) {
+        logInfo(importer.GetErrorString());
+        return;
+    }
+
+    setOrientation(orientation);
+    logInfo("Import of scene " + fileName + " succeeded.");
+    reset();
+    meshRegistry[path] = mesh;
+    loadMaterials(directory, scene, materials);
+    materialRegistry[path] = materials;
+
+    measureBounds(scene, scene->mRootNode);
+    fitBounds();
+    gatherGeometry(scene, scene->mRootNode);
+
+    indexCount = uint32_t(triangles.size()) * (adjacency ? 6 : 3);
+    std::printf("vertices count %d\n", int(vertexCount));
+    std::printf("index count %d\n", int(indexCount));
+
+    const std::vector<GLuint> indices = writeIndexList(scene->mNumMaterials, materials);
+    std::printf("Free Edges:%d\n", freeEdges);
+    std::fflush(stdout);
+
+    const std::vector<Vertex> output = writeVertexList(indices);
+    mesh->upload(indices.data(), indexCount, output.data(), vertexCount, adjacency);
+    mesh->closed = closed;
+}

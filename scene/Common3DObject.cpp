@@ -1,0 +1,39 @@
+#include "scene/Common3DObject.h"
+
+#include "gl/ProgramCache.h"
+#include "gl/Uniforms.h"
+
+namespace {
+
+// Binds texture on the active unit, or unbinds the unit when the material has none, so no
+// texture of an earlier material shows through.
+void bindOrClear(Texture* texture)
+{
+    if (texture)
+        texture->bind();
+    else
+        glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+} // namespace
+
+void Common3DObject::draw()
+{
+    const GLuint shader = *program;
+    useProgram(shader);
+    setUniform(shader, "ModelMatrix", worldMatrix());
+    if (materials) {
+        for (Material* material : *materials) {
+            const float* ambient = material->ambientColor;
+            setUniform3(shader, "ambientColor", Vec4(ambient[0], ambient[1], ambient[2], 0.0f));
+            setUniform(shader, "shininess", material->shininess);
+            glActiveTexture(GL_TEXTURE0);
+            bindOrClear(material->diffuseTexture);
+            glActiveTexture(GL_TEXTURE1);
+            bindOrClear(material->normalTexture);
+            if (mesh)
+                mesh->draw(material->firstIndex, material->indexCount);
+        }
+    }
+    releaseProgram(shader);
+}

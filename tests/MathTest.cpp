@@ -1,0 +1,169 @@
+#include "math/Mat4.h"
+#include "math/Vec4.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+void expectVec(const Vec4& actual, float x, float y, float z, float w, float tolerance = 1e-5f)
+{
+    EXPECT_NEAR(actual.x, x, tolerance);
+    EXPECT_NEAR(actual.y, y, tolerance);
+    EXPECT_NEAR(actual.z, z, tolerance);
+    EXPECT_NEAR(actual.w, w, tolerance);
+}
+
+Mat4 scaledBy(float factor)
+{
+    Mat4 M;
+    M[0] = M[5] = M[10] = factor;
+    return M;
+}
+
+// A matrix whose every element differs, so that products reveal swapped rows and columns.
+Mat4 distinctElements()
+{
+    Mat4 M;
+    for (int i = 0; i < 16; ++i)
+        M[i] = float(i + 1) * (i % 2 ? -0.5f : 1.0f);
+    return M;
+}
+
+} // namespace
+
+TEST(Vec4Test, LengthNormalizeCrossAndLerpCoverAllFourComponents)
+{
+    EXPECT_FLOAT_EQ(Vec4(3, 4, 0, 0).length(), 5.0f);
+    EXPECT_FLOAT_EQ(Vec4(1, 1, 1, 1).length(), 2.0f);
+
+    Vec4 v(0, 3, 0, 4);
+    const Vec4 returned = v.normalize();
+    expectVec(v, 0, 0.6f, 0, 0.8f);
+    expectVec(returned, 0, 0.6f, 0, 0.8f);
+
+    expectVec(cross(Vec4(1, 0, 0, 1), Vec4(0, 1, 0, 1)), 0, 0, 1, 0);
+    expectVec(cross(Vec4(0, 1, 0, 7), Vec4(1, 0, 0, 9)), 0, 0, -1, 0);
+
+    const Vec4 a(1, 2, 3, 1);
+    const Vec4 b(5, -2, 0, 1);
+    expectVec(lerp(a, b, 0), 1, 2, 3, 1);
+    expectVec(lerp(a, b, 1), 5, -2, 0, 1);
+    expectVec(lerp(a, b, 2), 9, -6, -3, 1);
+    expectVec(a - b * 2, -9, 6, 3, -1);
+}
+
+TEST(Mat4Test, NewMatrixIsIdentityInColumnMajorOrder)
+{
+    const Mat4 M;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(M[i], (i % 5 == 0) ? 1.0f : 0.0f) << "element " << i;
+    Mat4 T;
+    T[12] = 7;
+    expectVec(T * Vec4(1, 1, 1, 1), 8, 1, 1, 1);
+}
+
+TEST(Mat4Test, ProductsComposeInColumnVectorOrderAndMayUseTheDestination)
+{
+    Mat4 translation;
+    translation[12] = 10;
+    Mat4 M = scaledBy(2);
+    postMultiply(M, translation);  // scale after translate: point moves 10 then doubles
+    expectVec(M * Vec4(1, 0, 0, 1), 22, 0, 0, 1);
+
+    Mat4 N = scaledBy(2);
+    preMultiply(N, translation);  // translate after scale
+    expectVec(N * Vec4(1, 0, 0, 1), 12, 0, 0, 1);
+
+    // Multiplying a matrix by itself must square it, not read half-written elements.
+    const Mat4 original = distinctElements();
+    const Mat4 square = original * original;
+    Mat4 byPost = original;
+    postMultiply(byPost, byPost);
+    Mat4 byPre = original;
+    preMultiply(byPre, byPre);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_FLOAT_EQ(byPost[i], square[i]) << i;
+        EXPECT_FLOAT_EQ(byPre[i], square[i]) << i;
+    }
+    // Element (row 0, column 1) of A·B is the dot product of A's row 0 and B's column 1.
+    const Mat4 A = distinctElements();
+    const Mat4 B = scaledBy(3);
+    EXPECT_FLOAT_EQ((A * B)[4], A[4] * 3);
+    EXPECT_FLOAT_EQ((B * A)[4], 3 * A[4]);
+    EXPECT_FLOAT_EQ((B * A)[7], A[7]);
+}
+
+TEST(Mat4Test, TranslateAndScaleFollowTheirOrder)
+{
+    for (int order : {Local, Global}) {
+        Mat4 M;
+        translate(M, 1, 2, 3, order);
+        expectVec(Vec4(M[12], M[13], M[14], M[15]), 1, 2, 3, 1);
+    }
+    Mat4 local = scaledBy(2);
+    translate(local, 1, 2, 3, Local);
+    expectVec(Vec4(local[12], local[13], local[14], 1), 2, 4, 6, 1);
+    Mat4 global = scaledBy(2);
+    translate(global, 1, 2, 3, Global);
+    expectVec(Vec4(global[12], global[13], global[14], 1), 1, 2, 3, 1);
+
+    Mat4 aboutOrigin;
+    translate(aboutOrigin, 5, 0, 0, Global);
+    scale(aboutOrigin, 2, 2, 2, GlobalAboutOrigin);
+    expectVec(Vec4(aboutOrigin[12], aboutOrigin[13], aboutOrigin[14], 1), 5, 0, 0, 1);
+    EXPECT_FLOAT_EQ(aboutOrigin[0], 2);
+
+    Mat4 globally;
+    translate(globally, 5, 0, 0, Global);
+    scale(globally, 2, 2, 2, Global);
+    EXPECT_FLOAT_EQ(globally[12], 10);
+
+    Mat4 locally;
+    translate(locally, 5, 0, 0, Global);
+    scale(locally, 2, 3, 4, Local);
+    expectVec(locally * Vec4(1, 1, 1, 1), 7, 3, 4, 1);
+
+    const Mat4 before = distinctElements();
+    Mat4 untouched = before;
+    translate(untouched, 1, 2, 3, 3);
+    scale(untouched, 2, 2, 2, 3);
+    EXPECT_EQ(untouched.m, before.m);
+}
+
+TEST(Mat4Test, LookAtBuildsARightHandedView)
+{
+    Mat4 M = distinctElements();
+    lookAt(M, Vec4(0, 0, 5, 1), Vec4(0, 0, 0, 1), Vec4(0, 1, 0, 1));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(M[i], i == 14 ? -5.0f : (i % 5 == 0 ? 1.0f : 0.0f), 1e-6f) << "element " << i;
+
+    // Looking along -x from (10, 0, 0): world -z is to the right, the target straight ahead;
+    // up need not be unit length nor perpendicular to the view direction.
+    lookAt(M, Vec4(10, 0, 0, 1), Vec4(0, 0, 0, 1), Vec4(0.7f, 2, 0, 1));
+    expectVec(M * Vec4(0, 0, 0, 1), 0, 0, -10, 1);
+    expectVec(M * Vec4(10, 0, -1, 1), 1, 0, 0, 1);
+    expectVec(M * Vec4(10, 1, 0, 1), 0, 1, 0, 1);
+}
+
+TEST(Mat4Test, WithoutTranslationAndAxisScales)
+{
+    Mat4 M = distinctElements();
+    const Mat4 copy = M;
+    const Mat4 rotationOnly = withoutTranslation(M);
+    EXPECT_EQ(M.m, copy.m);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(rotationOnly[i], M[i]) << i;
+    expectVec(Vec4(rotationOnly[12], rotationOnly[13], rotationOnly[14], rotationOnly[15]), 0, 0, 0, 1);
+
+    Mat4 S = scaledBy(1);
+    S[0] = -3;  // a mirror keeps a positive length
+    S[5] = 0;
+    S[6] = 4;   // y axis mapped to (0, 0, 4)
+    S[10] = 0.5f;
+    translate(S, 100, -50, 7, Global);
+    const AxisScales scales = axisScales(S);
+    EXPECT_FLOAT_EQ(scales.x, 3);
+    EXPECT_FLOAT_EQ(scales.y, 4);
+    EXPECT_FLOAT_EQ(scales.z, 0.5f);
+}

@@ -1,0 +1,44 @@
+#include "ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Lines that must appear in standard output in this order.
+void expectInOrder(const std::string& output, std::initializer_list<const char*> lines)
+{
+    size_t from = 0;
+    for (const char* line : lines) {
+        const size_t at = output.find(line, from);
+        ASSERT_NE(at, std::string::npos) << "missing, or out of order: \"" << line << "\" in\n" << output;
+        from = at + std::string(line).size();
+    }
+}
+
+} // namespace
+
+TEST(ProgramGLTest, StartsCleanlyEchoesKeysTogglesFullScreenOnLowerCaseFAndQuitsOnEscape)
+{
+    ProgramRun program(OKV_DATA_DIR);
+    ASSERT_TRUE(program.waitForWindow(60)) << program.standardOutput() << program.standardError();
+    ASSERT_TRUE(program.waitForOutput("After loadScene", 60)) << program.standardOutput();
+    const std::string fullScreen = program.windowGeometry();
+
+    program.pressKey("a");
+    ASSERT_TRUE(program.waitForOutput("97", 10));
+    program.pressKey("f");
+    ASSERT_TRUE(program.waitForOutput("97102", 10));
+    const std::string windowed = program.windowGeometry();
+    program.pressKey("F");
+    ASSERT_TRUE(program.waitForOutput("9710270", 10));
+    EXPECT_EQ(program.windowGeometry(), windowed);
+    program.pressKey("Escape");
+
+    EXPECT_EQ(program.waitForExit(30), 0);
+    EXPECT_NE(fullScreen, windowed);
+    EXPECT_EQ(windowed, "800x600");
+    const std::string output = program.standardOutput();
+    expectInOrder(output, {"Status: Using GLEW ", "OpenGL 3.2 ready\n", "after Shader 0\n", "0\n",
+                           "After loadScene GLErrorCode:0\n", "9710270", "27"});
+    EXPECT_EQ(program.standardError(), "");
+}

@@ -1,0 +1,276 @@
+#include "GLTestSupport.h"
+
+#include "app/Callbacks.h"
+#include "app/Renderer.h"
+#include "app/ShaderPrograms.h"
+#include "gl/ProgramCache.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+// Counts the real glUseProgram calls by routing GLEW's function pointer through a counter.
+int useProgramCalls = 0;
+PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
+
+void GLAPIENTRY countingUseProgram(GLuint program)
+{
+    ++useProgramCalls;
+    realUseProgram(program);
+}
+
+class UseProgramCounter {
+public:
+    UseProgramCounter()
+    {
+        realUseProgram = glUseProgram;
+        glUseProgram = countingUseProgram;
+        useProgramCalls = 0;
+    }
+    ~UseProgramCounter() { glUseProgram = realUseProgram; }
+};
+
+uint32_t bitsOf(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+GLuint programInUse()
+{
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return GLuint(program);
+}
+
+std::vector<float> projectionOf(GLuint program)
+{
+    std::vector<float> matrix(16);
+    glGetUniformfv(program, glGetUniformLocation(program, "ProjectionMatrix"), matrix.data());
+    return matrix;
+}
+
+// Builds the programs from the shader sources of the project, once per test process.
+Renderer& rendererWithPrograms()
+{
+    ensureGLContext();
+    Renderer& renderer = Renderer::instance();
+    if (renderer.defaultProgram == 0) {
+        const std::string previous = get_current_dir_name();
+        EXPECT_EQ(chdir(OKV_SOURCE_DATA_DIR), 0);
+        renderer.initShaders();
+        EXPECT_EQ(chdir(previous.c_str()), 0);
+    }
+    return renderer;
+}
+
+} // namespace
+
+TEST(RendererGLTest, WindowHasACoreContextAndAWorkingStencilBuffer)
+{
+    ensureGLContext();
+    const Renderer& renderer = Renderer::instance();
+    EXPECT_EQ(renderer.windowWidth, 800);
+    EXPECT_EQ(renderer.windowHeight, 600);
+
+    GLint major = 0, minor = 0, profile = 0;
+    glGetIntegerv(GL_MAJOR_VERSION, &major);
+    glGetIntegerv(GL_MINOR_VERSION, &minor);
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+    EXPECT_GE(major * 10 + minor, 32);
+    EXPECT_TRUE(profile & GL_CONTEXT_CORE_PROFILE_BIT);
+
+    GLint stencilBits = 0;
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE,
+                                          &stencilBits);
+    EXPECT_GE(stencilBits, 8);
+
+    // The shadow passes count with mask 0xFF: every bit must survive a clear and a read.
+    glClearStencil(0xA5);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glClearStencil(0);
+    unsigned char stencil = 0;
+    glReadPixels(10, 10, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &stencil);
+    EXPECT_EQ(stencil, 0xA5);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(RendererGLTest, InitShadersBuildsSixCleanProgramsAndTheFixedState)
+{
+    ensureGLContext();
+    const std::string previous = get_current_dir_name();
+    ASSERT_EQ(chdir(OKV_SOURCE_DATA_DIR), 0);
+    testing::internal::CaptureStderr();
+    StdoutCapture output;
+    Renderer& renderer = Renderer::instance();
+    renderer.initShaders();
+    const std::string printed = output.text();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(chdir(previous.c_str()), 0);
+
+    EXPECT_EQ(printed, "after Shader 0\n0\n");
+    EXPECT_EQ(errors, "");
+    for (GLuint program : {renderer.defaultProgram, renderer.waterProgram, renderer.miniProgram,
+                           renderer.lightProgram, renderer.skyProgram, renderer.shadowVolumeProgram}) {
+        GLint linked = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE) << "program " << program;
+    }
+    EXPECT_EQ(currentProgram, renderer.miniProgram);
+    EXPECT_EQ(programInUse(), renderer.miniProgram);
+
+    // Attribute locations are the ones every vertex layout feeds.
+    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Position"), 0);
+    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Normal"), 2);
+    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_TextCord"), 4);
+    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Tangent"), 5);
+    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Bitangent"), 6);
+    EXPECT_EQ(glGetAttribLocation(renderer.waterProgram, "in_TextCord"), 4);
+    EXPECT_EQ(glGetAttribLocation(renderer.shadowVolumeProgram, "in_NormalAV"), 3);
+
+    float height = 0;
+    glGetUniformfv(renderer.defaultProgram, glGetUniformLocation(renderer.defaultProgram, "cutPlaneHeight"), &height);
+    EXPECT_EQ(height, 14.0f);
+    glGetUniformfv(renderer.miniProgram, glGetUniformLocation(renderer.miniProgram, "cutPlaneHeight"), &height);
+    EXPECT_EQ(height, 14.0f);
+    GLint robust = 0;
+    glGetUniformiv(renderer.shadowVolumeProgram, glGetUniformLocation(renderer.shadowVolumeProgram, "robust"),
+                   &robust);
+    EXPECT_EQ(robust, 1);
+
+    GLint depthFunction = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    EXPECT_EQ(depthFunction, GL_LEQUAL);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    float clearDepth = 0;
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &clearDepth);
+    EXPECT_EQ(clearDepth, 1.0f);
+
+    // The mirrors about the water plane y = 14 and about the ground plane y = 0.
+    const Vec4 mirrored = renderer.reflectionMatrix * Vec4(3, 20, -5, 1);
+    EXPECT_FLOAT_EQ(mirrored.x, 3);
+    EXPECT_FLOAT_EQ(mirrored.y, 8);
+    EXPECT_FLOAT_EQ(mirrored.z, -5);
+    EXPECT_FLOAT_EQ((renderer.reflectionMatrix * Vec4(0, 14, 0, 1)).y, 14);
+    EXPECT_FLOAT_EQ((renderer.reflectionMatrix * Vec4(0, 50, 0, 1)).y, -22);
+    const Vec4 skyMirrored = renderer.skyReflectionMatrix * Vec4(3, 20, -5, 1);
+    EXPECT_FLOAT_EQ(skyMirrored.y, -20);
+    EXPECT_FLOAT_EQ(skyMirrored.z, -5);
+}
+
+TEST(RendererGLTest, ReshapeSetsViewportAndTheExactProjectionOnEveryProgram)
+{
+    Renderer& renderer = rendererWithPrograms();
+    renderer.reshape(800, 600);
+    for (GLuint program : {renderer.defaultProgram, renderer.skyProgram, renderer.lightProgram,
+                           renderer.shadowVolumeProgram, renderer.miniProgram, renderer.waterProgram}) {
+        const std::vector<float> P = projectionOf(program);
+        EXPECT_FLOAT_EQ(P[0], 1.125f) << "program " << program;
+        EXPECT_EQ(P[5], 1.5f);
+        EXPECT_EQ(bitsOf(P[10]), 0xBF8020C9u);
+        EXPECT_EQ(P[11], -1.0f);
+        EXPECT_EQ(bitsOf(P[14]), 0xC0001064u);
+        for (int zero : {1, 2, 3, 4, 6, 7, 8, 9, 12, 13, 15})
+            EXPECT_EQ(P[zero], 0.0f) << "element " << zero;
+    }
+    EXPECT_EQ(currentProgram, renderer.waterProgram);
+
+    // A minimised window reports height 0: the aspect ratio must stay finite.
+    renderer.reshape(1024, 0);
+    EXPECT_EQ(renderer.windowWidth, 1024);
+    EXPECT_EQ(renderer.windowHeight, 1);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 1);
+    EXPECT_FLOAT_EQ(projectionOf(renderer.defaultProgram)[0], 1.5f / 1024.0f);
+    EXPECT_EQ(currentProgram, renderer.waterProgram);
+}
+
+TEST(RendererGLTest, ProgramCacheSkipsRedundantSwitches)
+{
+    Renderer& renderer = rendererWithPrograms();
+    const GLuint P = renderer.defaultProgram;
+    const GLuint Q = renderer.waterProgram;
+    releaseProgram(currentProgram);
+    UseProgramCounter counter;
+
+    useProgram(P);
+    useProgram(P);
+    EXPECT_EQ(useProgramCalls, 1);
+    EXPECT_EQ(programInUse(), P);
+
+    useProgram(Q);
+    releaseProgram(P);  // P is not current: nothing happens
+    EXPECT_EQ(useProgramCalls, 2);
+    EXPECT_EQ(currentProgram, Q);
+    EXPECT_EQ(programInUse(), Q);
+
+    releaseProgram(Q);
+    EXPECT_EQ(currentProgram, 0u);
+    EXPECT_EQ(programInUse(), 0u);
+    useProgram(Q);
+    EXPECT_EQ(useProgramCalls, 4);
+    EXPECT_EQ(programInUse(), Q);
+}
+
+TEST(RendererGLTest, ShaderSourceIsEveryLineWithALineEnd)
+{
+    TemporaryDirectory directory;
+    struct Case {
+        const char* file;
+        const char* expected;
+    };
+    const Case cases[] = {{"a\nb", "a\nb\n"}, {"a\nb\n", "a\nb\n\n"}, {"", "\n"}, {"\n", "\n\n"}};
+    for (const Case& c : cases) {
+        directory.write("shader.glsl", c.file);
+        std::string source = "left over";
+        ASSERT_TRUE(readShaderSource(directory.path() + "/shader.glsl", source));
+        EXPECT_EQ(source, c.expected) << "file " << testing::PrintToString(std::string(c.file));
+    }
+    std::string untouched = "kept";
+    EXPECT_FALSE(readShaderSource(directory.path() + "/missing.glsl", untouched));
+    EXPECT_EQ(untouched, "kept");
+}
+
+TEST(RendererGLTest, BrokenOrMissingShadersAreReportedAndStartUpGoesOn)
+{
+    ensureGLContext();
+    TemporaryDirectory directory(true);
+    directory.write("broken.vert.glsl", "#version 150 core\nvoid main() { gl_Position = vec4(undefinedName); }\n");
+    const GLuint program = glCreateProgram();
+
+    testing::internal::CaptureStderr();
+    loadShader(&program, GL_VERTEX_SHADER, "missing.frag.glsl");
+    const std::string missing = testing::internal::GetCapturedStderr();
+    EXPECT_NE(missing.find("missing.frag.glsl"), std::string::npos) << missing;
+    GLint attached = -1;
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &attached);
+    EXPECT_EQ(attached, 0);
+
+    testing::internal::CaptureStderr();
+    loadShader(&program, GL_VERTEX_SHADER, "broken.vert.glsl");
+    const std::string compileLog = testing::internal::GetCapturedStderr();
+    EXPECT_NE(compileLog.find("undefinedName"), std::string::npos) << compileLog;
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &attached);
+    EXPECT_EQ(attached, 1);
+
+    // Neither a shader nor a program, and a failed link without a log: reported, no crash.
+    testing::internal::CaptureStderr();
+    checkStatus(0);
+    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    EXPECT_TRUE(glIsProgram(program));
+}
+
+TEST(RendererGLTest, KeyboardCallbackEchoesTheKeyCode)
+{
+    ensureGLContext();
+    StdoutCapture output;
+    keyboardCallback('a', 5, 7);
+    keyboardCallback('F', 0, 0);
+    EXPECT_EQ(output.text(), "9770");
+}
