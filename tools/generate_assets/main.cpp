@@ -1,0 +1,92 @@
+// okv_assets: writes every model and image the demo loads into the given data directory.
+// Usage: okv_assets <data directory>
+// The output depends on nothing but this program: fixed seeds, no clock, so two runs write
+// identical files and the build can regenerate them at will.
+
+#include "ColladaWriter.h"
+#include "Image.h"
+#include "Models.h"
+#include "Sky.h"
+#include "Textures.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <system_error>
+
+namespace {
+
+const int textureSize = 512;
+const int skySize = 512;
+
+struct ModelJob {
+    const char* name;  // file stem; texture names follow from it
+    std::function<assets::MeshData()> build;
+    std::function<assets::Image(int)> diffuse;
+    std::function<assets::Image(int)> normal;
+    const char* materialName;
+    float specular;
+    float shininess;
+    const char* upAxis;
+};
+
+bool writeModel(const std::filesystem::path& models, const ModelJob& job) {
+    assets::MaterialDescription material;
+    material.name = job.materialName;
+    material.diffuseFile = std::string(job.name) + "_diffuse.png";
+    material.normalFile = std::string(job.name) + "_normal.png";
+    material.specular = job.specular;
+    material.shininess = job.shininess;
+    assets::MeshData mesh = job.build();
+    std::printf("%s.dae: %zu triangles\n", job.name, mesh.triangles.size());
+    return assets::writeCollada((models / (std::string(job.name) + ".dae")).string(), job.name, mesh, material,
+                                job.upAxis) &&
+           assets::saveImage((models / material.diffuseFile).string(), job.diffuse(textureSize)) &&
+           assets::saveImage((models / material.normalFile).string(), job.normal(textureSize));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <data directory>\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path data = argv[1];
+    const std::filesystem::path models = data / "models";
+    const std::filesystem::path images = data / "images";
+    const std::filesystem::path sky = images / "Skybox";
+    std::error_code error;
+    for (const auto& directory : {models, sky}) {
+        std::filesystem::create_directories(directory, error);
+        if (error) {
+            std::fprintf(stderr, "okv_assets: cannot create %s: %s\n", directory.string().c_str(),
+                         error.message().c_str());
+            return 1;
+        }
+    }
+
+    const ModelJob jobs[] = {
+        {"Tempel", assets::templeMesh, assets::marbleDiffuse, assets::marbleNormal, "Marble", 0.35f, 30.0f, "Y_UP"},
+        {"Becken", assets::basinMesh, assets::stoneTileDiffuse, assets::stoneTileNormal, "StoneTiles", 0.15f, 12.0f,
+         "Y_UP"},
+        {"Ground", [] { return assets::groundMesh(32, 100.0f); }, assets::grassDiffuse, assets::grassNormal, "Grass",
+         0.04f, 4.0f, "Y_UP"},
+        {"WaterPlane", [] { return assets::groundMesh(8, 3.0f); }, assets::waterDiffuse, assets::waveNormal, "Water",
+         0.5f, 60.0f, "Y_UP"},
+        {"sphere", [] { return assets::sphereMesh(32, 16); }, assets::glowDiffuse, assets::flatNormal, "Light",
+         0.0f, 1.0f, "Z_UP"},
+    };
+    bool ok = true;
+    for (const ModelJob& job : jobs)
+        ok = writeModel(models, job) && ok;
+    ok = assets::saveImage((images / "waven.jpg").string(), assets::waveNormal(textureSize)) && ok;
+    for (int face = 0; face < 6; ++face)
+        ok = assets::saveImage((sky / assets::skyFaceNames[face]).string(), assets::skyFace(face, skySize)) && ok;
+    if (!ok) {
+        std::fprintf(stderr, "okv_assets: could not write every file under %s\n", data.string().c_str());
+        return 1;
+    }
+    return 0;
+}
