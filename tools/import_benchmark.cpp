@@ -1,0 +1,138 @@
+// Import cost of DataLoader::loadModel on generated grids of about 10k, 100k and 1M
+// triangles, with adjacency on, as the scene loads its shadow casters. Prints, per grid, the
+// time of the whole call (Assimp's import and post-processing included) and of the loader's
+// own steps alone (bounds, welding, edge table, index list, tangents), each per triangle and
+// divided by log2 of the triangle count: the last column stays flat for an O(n log n) cost.
+//
+// Needs an X display for the GL context that Mesh::upload fills:
+//   DISPLAY=:0 okv_import_benchmark [largest grid side, default 708]
+
+#include "app/Renderer.h"
+#include "loader/DataLoader.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// A flat side x side grid of quads, two triangles each, with texture coordinates so that
+// every tangent frame is computed for real.
+void writeGrid(const std::string& path, int side)
+{
+    const int points = side + 1;
+    std::ofstream out(path);
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
+           "<asset><up_axis>Y_UP</up_axis></asset>\n<library_geometries><geometry id=\"grid\"><mesh>\n"
+           "<source id=\"p\"><float_array id=\"pa\" count=\""
+        << points * points * 3 << "\">";
+    for (int y = 0; y < points; ++y)
+        for (int x = 0; x < points; ++x)
+            out << x << " 0 " << y << " ";
+    out << "</float_array><technique_common><accessor source=\"#pa\" count=\"" << points * points
+        << "\" stride=\"3\"><param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/>"
+           "<param name=\"Z\" type=\"float\"/></accessor></technique_common></source>\n"
+           "<source id=\"t\"><float_array id=\"ta\" count=\""
+        << points * points * 2 << "\">";
+    for (int y = 0; y < points; ++y)
+        for (int x = 0; x < points; ++x)
+            out << float(x) / float(side) << " " << float(y) / float(side) << " ";
+    out << "</float_array><technique_common><accessor source=\"#ta\" count=\"" << points * points
+        << "\" stride=\"2\"><param name=\"S\" type=\"float\"/><param name=\"T\" type=\"float\"/>"
+           "</accessor></technique_common></source>\n"
+           "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#p\"/></vertices>\n"
+           "<triangles count=\""
+        << 2 * side * side
+        << "\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>"
+           "<input semantic=\"TEXCOORD\" source=\"#t\" offset=\"0\" set=\"0\"/><p>";
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const int a = y * points + x, b = a + 1, c = a + points, d = c + 1;
+            out << a << " " << c << " " << b << " " << b << " " << c << " " << d << " ";
+        }
+    out << "</p></triangles>\n</mesh></geometry></library_geometries>\n"
+           "<library_visual_scenes><visual_scene id=\"s\"><node id=\"n\"><instance_geometry url=\"#grid\"/>"
+           "</node></visual_scene></library_visual_scenes>\n<scene><instance_visual_scene url=\"#s\"/></scene>\n"
+           "</COLLADA>\n";
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int largestSide = argc > 1 ? std::atoi(argv[1]) : 708;
+    int windowArgc = 1;
+    Renderer::instance().initWindow(&windowArgc, argv);
+
+    std::string pattern = (std::filesystem::temp_directory_path() / "okv-benchmark-XXXXXX").string();
+    const std::string directory = std::string(mkdtemp(pattern.data())) + "/";
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(directory);  // "assimp_log.txt" goes there
+
+    struct Row {
+        long triangles;
+        double whole, loaderSteps;
+    };
+    std::vector<Row> rows;
+    {
+        DataLoader loader;
+        for (int side : {71, 224, largestSide}) {
+            const std::string file = "grid" + std::to_string(side) + ".dae";
+            writeGrid(directory + file, side);
+            Mesh* mesh = new Mesh();  // GL objects are never freed in this program
+            std::vector<Material*> materials;
+
+            std::fflush(stdout);
+            // The upload's console lines would drown the figures.
+            const int console = dup(1);
+            const int nowhere = open("/dev/null", O_WRONLY);
+            dup2(nowhere, 1);
+            close(nowhere);
+            auto start = std::chrono::steady_clock::now();
+            loader.loadModel(directory, file, 2, true, mesh, &materials);
+            const double whole = secondsSince(start);
+
+            // The loader's own steps again, on the scene the importer still holds.
+            const aiScene* scene = loader.importer.GetScene();
+            start = std::chrono::steady_clock::now();
+            loader.reset();
+            loader.measureBounds(scene, scene->mRootNode);
+            loader.fitBounds();
+            loader.gatherGeometry(scene, scene->mRootNode);
+            loader.indexCount = uint32_t(loader.triangles.size()) * 6;
+            const std::vector<GLuint> indices = loader.writeIndexList(scene->mNumMaterials, &materials);
+            const std::vector<Vertex> vertices = loader.writeVertexList(indices);
+            const double loaderSteps = secondsSince(start);
+            std::fflush(stdout);
+            dup2(console, 1);
+            close(console);
+
+            rows.push_back({long(loader.triangles.size()), whole, loaderSteps});
+            std::filesystem::remove(directory + file);
+        }
+    }
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(directory);
+
+    std::printf("%10s %10s %14s %16s %12s %14s %16s\n", "triangles", "loadModel", "ns/triangle",
+                "ns/(tri*log2 n)", "own steps", "ns/triangle", "ns/(tri*log2 n)");
+    for (const Row& row : rows) {
+        const double n = double(row.triangles);
+        std::printf("%10ld %9.3fs %14.1f %16.2f %11.3fs %14.1f %16.2f\n", row.triangles, row.whole,
+                    row.whole / n * 1e9, row.whole / (n * std::log2(n)) * 1e9, row.loaderSteps,
+                    row.loaderSteps / n * 1e9, row.loaderSteps / (n * std::log2(n)) * 1e9);
+    }
+    return 0;
+}
