@@ -31,7 +31,7 @@ MeshData platform() {
         {opening, 8.0f, true, false},
     };
     LatheOptions options;
-    options.segments = 64;
+    options.segments = 48;
     options.closedLoop = true;
     options.worldPerRepeat = marbleWorldPerRepeat;
     options.uRepeats = repeatsAround(48.0f);
@@ -44,8 +44,8 @@ MeshData column(float angle) {
     // The shaft's end discs lie inside the plinth and the abacus: the solids overlap instead
     // of touching, so welding never joins them.
     std::vector<ProfilePoint> profile = {
-        {0.0f, 8.9f},   {2.75f, 8.9f}, {2.75f, 9.6f}, {2.35f, 10.4f}, {2.0f, 54.6f},
-        {2.2f, 54.9f},  {2.2f, 55.3f}, {2.05f, 55.5f}, {2.75f, 56.7f}, {0.0f, 56.7f},
+        {0.0f, 8.9f},  {2.75f, 8.9f},  {2.75f, 9.6f},  {2.35f, 10.4f},
+        {2.0f, 54.6f}, {2.2f, 55.0f},  {2.05f, 55.4f}, {2.75f, 56.7f}, {0.0f, 56.7f},
     };
     LatheOptions options;
     options.segments = 12;
@@ -77,8 +77,7 @@ MeshData entablature() {
 MeshData roof() {
     // A shallow dome (an ellipse quadrant 45 wide and 25 high) and a finial whose tip is the
     // temple's highest point, y = 100, so that the bounds are a cube.
-    std::vector<ProfilePoint> profile = {{0.0f, 69.4f, false, false}, {46.0f, 69.4f, false, true},
-                                         {46.0f, 70.4f, false, true}};
+    std::vector<ProfilePoint> profile = {{0.0f, 69.4f, false, false}, {46.0f, 69.4f, false, true}};
     static const float domeDegrees[] = {0.0f, 18.0f, 36.0f, 52.0f, 66.0f, 78.0f, 86.0f};
     for (float degrees : domeDegrees) {
         float a = degrees * pi / 180.0f;

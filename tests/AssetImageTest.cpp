@@ -1,0 +1,256 @@
+// The generated images read back through DevIL the way the program reads them (no origin
+// conversion), and the generator's determinism.
+
+#include <IL/il.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string dataDirectory = OKV_ASSETS_DATA_DIR;
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // rows in the order GL receives them from the loader
+    const unsigned char* at(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
+};
+
+Picture load(const std::string& path) {
+    static bool started = false;
+    if (!started) {
+        ilInit();
+        started = true;
+    }
+    Picture picture;
+    ILuint name = 0;
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    if (ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
+        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
+        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        const unsigned char* data = ilGetData();
+        picture.rgb.assign(data, data + size_t(picture.width) * picture.height * 3);
+    }
+    ilDeleteImages(1, &name);
+    return picture;
+}
+
+const char* const faceFiles[6] = {"PX.png", "NX.png", "PY.png", "NY.png", "PZ.png", "NZ.png"};
+
+std::vector<Picture> loadSky() {
+    std::vector<Picture> faces;
+    for (const char* file : faceFiles)
+        faces.push_back(load(dataDirectory + "/images/Skybox/" + file));
+    return faces;
+}
+
+// The texel GL samples for a direction: the face of the major axis and (s, t) from the
+// cube-map face table of the GL specification.
+const unsigned char* cubeTexel(const std::vector<Picture>& faces, double x, double y, double z) {
+    double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
+    int face;
+    double sc, tc, ma;
+    if (ax >= ay && ax >= az) {
+        face = x > 0 ? 0 : 1;
+        sc = x > 0 ? -z : z;
+        tc = -y;
+        ma = ax;
+    } else if (ay >= az) {
+        face = y > 0 ? 2 : 3;
+        sc = x;
+        tc = y > 0 ? z : -z;
+        ma = ay;
+    } else {
+        face = z > 0 ? 4 : 5;
+        sc = z > 0 ? x : -x;
+        tc = -y;
+        ma = az;
+    }
+    const Picture& p = faces[face];
+    int column = std::clamp(static_cast<int>((sc / ma + 1) / 2 * p.width), 0, p.width - 1);
+    int row = std::clamp(static_cast<int>((tc / ma + 1) / 2 * p.height), 0, p.height - 1);
+    return p.at(column, row);
+}
+
+struct EdgeDifference {
+    double mean = 0;
+    int largest = 0;
+};
+
+// Along each of the cube's twelve edges, the texels on either side of it (half a texel in
+// from the edge on each face) should hold nearly the same colour.
+EdgeDifference edgeDifference(const std::vector<Picture>& faces) {
+    const int n = faces[0].width;
+    const double inward = 1.0 - 1.0 / n;
+    EdgeDifference result;
+    long samples = 0;
+    double sum = 0;
+    for (int a = 0; a < 3; ++a) {
+        for (int b = a + 1; b < 3; ++b) {
+            int c = 3 - a - b;
+            for (int signs = 0; signs < 4; ++signs) {
+                double sa = (signs & 1) ? 1 : -1, sb = (signs & 2) ? 1 : -1;
+                for (int k = 0; k < n; ++k) {
+                    double first[3], second[3];
+                    first[a] = sa;
+                    first[b] = sb * inward;
+                    second[a] = sa * inward;
+                    second[b] = sb;
+                    first[c] = second[c] = (k + 0.5) / n * 2 - 1;
+                    const unsigned char* p = cubeTexel(faces, first[0], first[1], first[2]);
+                    const unsigned char* q = cubeTexel(faces, second[0], second[1], second[2]);
+                    for (int channel = 0; channel < 3; ++channel) {
+                        int d = std::abs(int(p[channel]) - int(q[channel]));
+                        sum += d;
+                        result.largest = std::max(result.largest, d);
+                        ++samples;
+                    }
+                }
+            }
+        }
+    }
+    result.mean = sum / samples;
+    return result;
+}
+
+TEST(AssetSkyTest, FacesAreOneSquareSize) {
+    std::vector<Picture> faces = loadSky();
+    for (int f = 0; f < 6; ++f) {
+        EXPECT_GT(faces[f].width, 0) << faceFiles[f];
+        EXPECT_EQ(faces[f].width, faces[f].height) << faceFiles[f];
+        EXPECT_EQ(faces[f].width, faces[0].width) << faceFiles[f];
+    }
+}
+
+TEST(AssetSkyTest, NoSeamAcrossAnyCubeEdge) {
+    std::vector<Picture> faces = loadSky();
+    for (const Picture& face : faces)
+        ASSERT_EQ(face.width, faces[0].width);
+    EdgeDifference seams = edgeDifference(faces);
+    EXPECT_LT(seams.mean, 2.0);
+    EXPECT_LE(seams.largest, 24);
+
+    // The comparison is able to see a seam: with one face turned upside down it does.
+    std::vector<Picture> turned = faces;
+    Picture& side = turned[4];
+    for (int y = 0; y < side.height; ++y)
+        for (int x = 0; x < side.width; ++x)
+            std::copy_n(faces[4].at(x, side.height - 1 - y), 3, &side.rgb[(size_t(y) * side.width + x) * 3]);
+    EXPECT_GT(edgeDifference(turned).mean, 2.0 * seams.mean + 2.0);
+}
+
+TEST(AssetSkyTest, BlueOverheadLighterAtTheHorizon) {
+    std::vector<Picture> faces = loadSky();
+    const unsigned char* zenith = cubeTexel(faces, 0.001, 1, 0.002);
+    const unsigned char* horizon = cubeTexel(faces, 1, 0.01, 0.3);
+    EXPECT_GT(zenith[2], zenith[0] + 60) << "straight up the sky is deep blue";
+    EXPECT_GT(horizon[0] + horizon[1] + horizon[2], zenith[0] + zenith[1] + zenith[2]);
+}
+
+struct TextureCase {
+    const char* path;
+    bool normalMap;
+};
+
+const TextureCase textureCases[] = {
+    {"models/Tempel_diffuse.png", false},     {"models/Tempel_normal.png", true},
+    {"models/Becken_diffuse.png", false},     {"models/Becken_normal.png", true},
+    {"models/Ground_diffuse.png", false},     {"models/Ground_normal.png", true},
+    {"models/WaterPlane_diffuse.png", false}, {"models/WaterPlane_normal.png", true},
+    {"models/sphere_diffuse.png", false},     {"models/sphere_normal.png", true},
+    {"images/waven.jpg", true},
+};
+
+class AssetTextureTest : public testing::TestWithParam<TextureCase> {};
+
+TEST_P(AssetTextureTest, TilesAndNormalMapsPointOutward) {
+    Picture p = load(dataDirectory + "/" + GetParam().path);
+    ASSERT_GT(p.width, 0);
+    EXPECT_EQ(p.width, p.height);
+    EXPECT_EQ(p.width & (p.width - 1), 0) << "a power of two, for mipmaps";
+
+    // Tileable: the step from the last column (row) to the first is no larger than a typical
+    // step between neighbouring columns (rows) inside the picture.
+    double inner = 0, wrapColumns = 0, wrapRows = 0;
+    for (int i = 0; i < p.height; ++i) {
+        for (int c = 0; c < 3; ++c) {
+            inner += std::abs(p.at(p.width / 2, i)[c] - p.at(p.width / 2 + 1, i)[c]) +
+                     std::abs(p.at(i, p.height / 2)[c] - p.at(i, p.height / 2 + 1)[c]);
+            wrapColumns += std::abs(p.at(p.width - 1, i)[c] - p.at(0, i)[c]);
+            wrapRows += std::abs(p.at(i, p.height - 1)[c] - p.at(i, 0)[c]);
+        }
+    }
+    inner /= 2;
+    EXPECT_LE(wrapColumns, 2.0 * inner + 3.0 * p.height) << GetParam().path;
+    EXPECT_LE(wrapRows, 2.0 * inner + 3.0 * p.height) << GetParam().path;
+
+    if (GetParam().normalMap) {
+        // Tangent space: z (blue) dominant and x, y centred on 0.5.
+        double sum[3] = {0, 0, 0};
+        for (size_t i = 0; i < p.rgb.size(); ++i)
+            sum[i % 3] += p.rgb[i];
+        double pixels = double(p.width) * p.height;
+        EXPECT_NEAR(sum[0] / pixels, 128.0, 12.0);
+        EXPECT_NEAR(sum[1] / pixels, 128.0, 12.0);
+        EXPECT_GT(sum[2] / pixels, 200.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, AssetTextureTest, testing::ValuesIn(textureCases),
+                         [](const testing::TestParamInfo<TextureCase>& info) {
+                             std::string name = std::filesystem::path(info.param.path).stem().string();
+                             name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
+                             return name;
+                         });
+
+std::map<std::string, std::string> readTree(const std::filesystem::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[std::filesystem::relative(entry.path(), root).string()] =
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return files;
+}
+
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "okv-assets-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~ScratchDirectory() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
+TEST(AssetGeneratorTest, TwoRunsWriteIdenticalFiles) {
+    ScratchDirectory first, second;
+    ASSERT_EQ(std::system((std::string("'") + OKV_ASSETS_BINARY + "' '" + first.path + "' > /dev/null").c_str()), 0);
+    ASSERT_EQ(std::system((std::string("'") + OKV_ASSETS_BINARY + "' '" + second.path + "' > /dev/null").c_str()), 0);
+    std::map<std::string, std::string> a = readTree(first.path), b = readTree(second.path);
+    EXPECT_EQ(a.size(), 22u) << "five models with two textures each, six sky faces and the wave map";
+    ASSERT_EQ(a.size(), b.size());
+    for (const auto& [name, bytes] : a) {
+        ASSERT_TRUE(b.count(name)) << name;
+        EXPECT_TRUE(bytes == b[name]) << name << " differs between runs";
+        EXPECT_FALSE(bytes.empty()) << name;
+    }
+}
+
+TEST(AssetGeneratorTest, RefusesAMissingArgument) {
+    EXPECT_NE(std::system((std::string("'") + OKV_ASSETS_BINARY + "' 2> /dev/null").c_str()), 0);
+}
+
+}  // namespace
