@@ -1,10 +1,70 @@
 #include "app/Renderer.h"
 
+#include "gl/Uniforms.h"
+
 #include <GL/freeglut.h>
+#include <cmath>
+
+namespace {
+
+constexpr float clockRate = 0.0002f;         // animation units per elapsed millisecond
+constexpr float cameraRate = 0.5f;           // camera path parameter per animation unit
+constexpr float lightRate = 1.0f / 3.0f;     // light path parameter per animation unit
+constexpr float waterRate = 0.6f;            // wave cycles per animation unit
+constexpr GLsizei offScreenSize = 1024;      // both water targets
+constexpr int belowCutPlane = -1;            // "cutPlaneMode": keep only what lies below the water
+constexpr int everything = 0;                // "cutPlaneMode": keep all
+
+} // namespace
 
 void Renderer::renderFrame()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    const int32_t now = glutGet(GLUT_ELAPSED_TIME);
+    animationTime += float(now - lastFrameTime) * clockRate;
+    lastFrameTime = now;
+
+    camera.update(animationTime * cameraRate);
+    light.animate(animationTime * lightRate);
+    // The water's specular glint uses the unmirrored light.
+    light.reflected = false;
+
+    const Mat4 view = camera.worldMatrix();
+    const Vec4 eye = camera.getPosition();
+    setUniform(defaultProgram, "ambientPower", 1.0f);
+    setUniform3(defaultProgram, "camWorldPos", eye);
+    setUniform(defaultProgram, "ViewMatrix", view);
+    setUniform(lightProgram, "ViewMatrix", view);
+    setUniform(miniProgram, "ViewMatrix", view);
+    setUniform(waterProgram, "ViewMatrix", view);
+    const float waves = animationTime * waterRate;
+    setUniform(waterProgram, "time", waves - std::floor(waves));
+    setUniform3(waterProgram, "camWorldPos", eye);
+    setUniform3(waterProgram, "lightWorldPos", light.getWorldPosition());
+    setUniform4(waterProgram, "lightColor", light.getColor());
+    setUniform(shadowVolumeProgram, "ViewMatrix", view);
+
+    // Both off-screen passes keep only what lies below the water plane: in the mirrored
+    // pass that is what stands above it, turned upside down. They reuse the window's
+    // projection, so each texture holds the screen's view squeezed into a square.
+    glViewport(0, 0, offScreenSize, offScreenSize);
+    setUniform(defaultProgram, "cutPlaneMode", belowCutPlane);
+    setUniform(miniProgram, "cutPlaneMode", belowCutPlane);
+
+    water->refractionBuffer.bind();
+    renderScenePass(GL_COLOR_ATTACHMENT0, false, refractionLists.depthObjects, refractionLists.shadowCasters,
+                    refractionLists.litObjects);
+    water->refractionBuffer.unbind();
+
+    water->reflectionBuffer.bind();
+    renderScenePass(GL_COLOR_ATTACHMENT0, true, reflectionLists.depthObjects, reflectionLists.shadowCasters,
+                    reflectionLists.litObjects);
+    water->reflectionBuffer.unbind();
+
+    glViewport(0, 0, windowWidth, windowHeight);
+    setUniform(defaultProgram, "cutPlaneMode", everything);
+    setUniform(miniProgram, "cutPlaneMode", everything);
+    renderScenePass(GL_BACK, false, screenLists.depthObjects, screenLists.shadowCasters, screenLists.litObjects);
+
     glutSwapBuffers();
     glutPostRedisplay();
 }

@@ -1,10 +1,110 @@
 #include "app/Renderer.h"
 
+#include "app/ShaderPrograms.h"
+#include "gl/Uniforms.h"
+#include "loader/DataLoader.h"
+#include "scene/Common3DObject.h"
+
 #include <cstdio>
+
+namespace {
+
+const char* const modelDirectory = "./models/";
+constexpr int zUp = 4;  // orientation code: the file's +Z becomes +Y
+constexpr int yUp = 2;  // orientation code: the file's +Y stays +Y
+
+// A model with its materials, placed by a scale about its centre and then a translation.
+Common3DObject* loadObject(DataLoader& loader, const char* fileName, const GLuint* program, const Mat4& reflection,
+                           float sx, float sy, float sz, float tx, float ty, float tz)
+{
+    Common3DObject* object = new Common3DObject();
+    Mesh* mesh = new Mesh();
+    auto* materials = new std::vector<Material*>();
+    loader.loadModel(modelDirectory, fileName, yUp, true, mesh, materials);
+    object->mesh = mesh;
+    object->materials = materials;
+    scale(object->local, sx, sy, sz, Global);
+    translate(object->local, tx, ty, tz, Global);
+    object->program = program;
+    object->reflection = reflection;
+    return object;
+}
+
+void addTo(std::vector<Renderable*>& list, Renderable* object)
+{
+    list.push_back(object);
+}
+
+} // namespace
 
 void Renderer::loadScene()
 {
     animationTime = 0.0f;
+    DataLoader loader;
+
+    buildCameraPaths();
+    camera.update(animationTime);
+
+    skyBox = new SkyBox(&camera);
+    skyBox->cubeMap = loader.loadCubeMap("./images/Skybox/");
+    skyBox->program = &skyProgram;
+    skyBox->reflection = skyReflectionMatrix;
+
+    Mesh* sphere = new Mesh();
+    loader.loadModel(modelDirectory, "sphere.dae", zUp, false, sphere, new std::vector<Material*>());
+    light.mesh = sphere;
+    light.program = &lightProgram;
+    // The path is still empty: this places the light at the origin with its current scale.
+    light.animate(animationTime);
+    scale(light.local, 50, 50, 50, Global);
+    light.path.points.push_back({Vec4(0, -100, 1000, 1), Vec4(1, 1, 0, 0), 1000, 1000});
+    light.path.points.push_back({Vec4(0, -100, -1000, 1), Vec4(-1, -1, 0, 0), 1000, 1000});
+    light.path.loop = false;
+    light.color[0] = light.color[1] = light.color[2] = light.color[3] = 1.0f;
+    light.reflection = reflectionMatrix;
+
+    Common3DObject* temple =
+        loadObject(loader, "Tempel.dae", &defaultProgram, reflectionMatrix, 100, 100, 100, 0, 50, 0);
+    // Its parts are closed solids that may overlap, so it counts as closed for its shadows.
+    temple->closedVolume = true;
+    for (auto* list : {&screenLists.litObjects, &screenLists.shadowCasters, &screenLists.depthObjects,
+                       &refractionLists.shadowCasters, &reflectionLists.litObjects,
+                       &reflectionLists.shadowCasters, &reflectionLists.depthObjects})
+        addTo(*list, temple);
+
+    Common3DObject* basin = loadObject(loader, "Becken.dae", &defaultProgram, reflectionMatrix, 30, 30, 30, 0, 10, 0);
+    for (RenderLists* lists : {&screenLists, &refractionLists, &reflectionLists}) {
+        addTo(lists->litObjects, basin);
+        addTo(lists->shadowCasters, basin);
+        addTo(lists->depthObjects, basin);
+    }
+
+    Common3DObject* ground = loadObject(loader, "Ground.dae", &defaultProgram, reflectionMatrix, 2000, 1, 2000, 0, 0, 0);
+    for (auto* list : {&screenLists.litObjects, &screenLists.shadowCasters, &screenLists.depthObjects,
+                       &reflectionLists.shadowCasters})
+        addTo(*list, ground);
+
+    water = new Water(loader.loadTexture("./images/waven.jpg"));
+    Mesh* waterMesh = new Mesh();
+    loader.loadModel(modelDirectory, "WaterPlane.dae", yUp, true, waterMesh, new std::vector<Material*>());
+    water->mesh = waterMesh;
+    scale(water->local, 30, 1, 30, Global);
+    translate(water->local, 0, 13.95f, 0, Global);
+    water->program = &waterProgram;
+    addTo(screenLists.litObjects, water);
+    addTo(screenLists.depthObjects, water);
+
+    const Mat4 view = camera.worldMatrix();
+    for (const GLuint* program : {&lightProgram, &defaultProgram, &shadowVolumeProgram, &miniProgram, &waterProgram})
+        setUniformMatrix(program, "ViewMatrix", view);
+
+    // The texture units the draws bind their images to.
+    setUniform(defaultProgram, "texDiffuse", 0);
+    setUniform(defaultProgram, "nomalMap", 1);
+    setUniform(waterProgram, "reflectTexture", 0);
+    setUniform(waterProgram, "refractTexture", 1);
+    setUniform(waterProgram, "bumpTexture", 2);
+
     std::printf("After loadScene GLErrorCode:%d\n", glGetError());
     std::fflush(stdout);
 }

@@ -1,35 +1,65 @@
 #version 150 core
-// Lit surfaces. Drawn twice per pass: direct light only ("lightColor" set, "ambientPower" 0)
-// where the stencil says lit, then ambient only ("lightColor" 0, "ambientPower" 1) added on top.
+// Lit surfaces, drawn twice per pass and added up: once with the light's colour and
+// "ambientPower" 0 where the stencil says the point is lit (direct light only), then with
+// "lightColor" 0 and "ambientPower" 1 everywhere (ambient only).
 
 uniform float cutPlaneHeight;
-uniform int cutPlaneMode;       // -1: keep only what lies below the cut plane; 0: keep all
+uniform int cutPlaneMode;    // -1: keep only what lies below the cut plane; 0: keep everything
 uniform float ambientPower;
 uniform float shininess;
 uniform vec3 camWorldPos;
 uniform vec3 lightPos;
-uniform vec3 ambientColor;
+uniform vec3 ambientColor;   // the material's specular colour
 uniform vec4 lightColor;
-uniform sampler2D texDiffuse;
-uniform sampler2D nomalMap;
+uniform sampler2D texDiffuse;  // unit 0
+uniform sampler2D nomalMap;    // unit 1, tangent space
 
 in vec3 worldPosition;
-in vec3 vertexColor;
+in vec3 tint;
 in vec2 texCoord;
-in mat3 tangentToWorld;
+in vec3 worldNormal;
+in vec3 worldTangent;
+in vec3 worldBitangent;
 
 out vec4 fragColor;
+
+const vec3 skyLight = vec3(0.30, 0.34, 0.42);     // ambient from above
+const vec3 groundLight = vec3(0.16, 0.14, 0.11);  // ambient bounced from below
+const vec3 untexturedAlbedo = vec3(0.7);
+
+// A material without a texture has texture 0 bound, which has no size.
+bool hasTexture(sampler2D image)
+{
+    return textureSize(image, 0).x > 0;
+}
+
+vec3 shadingNormal(vec3 normal)
+{
+    if (!hasTexture(nomalMap))
+        return normal;
+    vec3 tangentSpace = texture(nomalMap, texCoord).rgb * 2.0 - 1.0;
+    mat3 tangentFrame = mat3(normalize(worldTangent), normalize(worldBitangent), normal);
+    vec3 mapped = tangentFrame * tangentSpace;
+    return dot(mapped, mapped) > 1e-8 ? normalize(mapped) : normal;
+}
 
 void main()
 {
     if (cutPlaneMode == -1 && worldPosition.y > cutPlaneHeight)
         discard;
-    vec3 albedo = texture(texDiffuse, texCoord).rgb;
-    vec3 normal = normalize(tangentToWorld * (texture(nomalMap, texCoord).rgb * 2.0 - 1.0));
+
+    vec3 albedo = tint * (hasTexture(texDiffuse) ? texture(texDiffuse, texCoord).rgb : untexturedAlbedo);
+    vec3 surfaceNormal = normalize(worldNormal);
+    vec3 normal = shadingNormal(surfaceNormal);
     vec3 toLight = normalize(lightPos - worldPosition);
     vec3 toEye = normalize(camWorldPos - worldPosition);
+
+    // A surface turned away from the light gets none, whatever its normal map says.
+    float facing = step(0.0, dot(surfaceNormal, toLight));
     float diffuse = max(dot(normal, toLight), 0.0);
-    float specular = pow(max(dot(reflect(-toLight, normal), toEye), 0.0), max(shininess, 1.0));
-    vec3 direct = lightColor.rgb * (albedo * diffuse + ambientColor * specular);
-    fragColor = vec4(direct + ambientPower * 0.2 * albedo + 0.0 * vertexColor, 1.0);
+    float specular = pow(max(dot(normal, normalize(toLight + toEye)), 0.0), max(shininess, 1.0));
+    vec3 direct = facing * lightColor.rgb * (albedo * diffuse + ambientColor * specular);
+
+    vec3 ambient = albedo * mix(groundLight, skyLight, 0.5 + 0.5 * normal.y);
+    fragColor = vec4(direct + ambientPower * ambient, 1.0);
 }

@@ -13,17 +13,24 @@ in vec3 in_Tangent;
 in vec3 in_Bitangent;
 
 out vec3 worldPosition;
-out vec3 vertexColor;
+out vec3 tint;
 out vec2 texCoord;
-out mat3 tangentToWorld;
+out vec3 worldNormal;
+out vec3 worldTangent;
+out vec3 worldBitangent;
 
 void main()
 {
     vec4 world = ModelMatrix * vec4(in_Position, 1.0);
     worldPosition = world.xyz;
-    vertexColor = in_Color;
+    // Models without vertex colours carry black: they are not tinted.
+    tint = any(greaterThan(in_Color, vec3(0.0))) ? in_Color : vec3(1.0);
     texCoord = in_TextCord;
-    mat3 normalMatrix = mat3(ModelMatrix);
-    tangentToWorld = mat3(normalMatrix * in_Tangent, normalMatrix * in_Bitangent, normalMatrix * in_Normal);
+    // The scene's transforms scale uniformly or only along the ground plane's axes, so the
+    // model matrix turns normals the right way; they are renormalised per fragment.
+    mat3 toWorld = mat3(ModelMatrix);
+    worldNormal = toWorld * in_Normal;
+    worldTangent = toWorld * in_Tangent;
+    worldBitangent = toWorld * in_Bitangent;
     gl_Position = ProjectionMatrix * ViewMatrix * world;
 }

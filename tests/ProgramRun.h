@@ -14,7 +14,8 @@ public:
 
     // Waits until standard output contains text; false on timeout or when the program ended.
     bool waitForOutput(const std::string& text, double seconds) const;
-    // Waits for the window titled "OKV" and gives it the keyboard focus.
+    // Waits for the window titled "OKV" and gives it the keyboard focus. Program tests run
+    // alone (RUN_SERIAL), so no other test's window can be mistaken for it.
     bool waitForWindow(double seconds);
     // Presses and releases a key in the window, by X key name ("a", "F", "Escape").
     void pressKey(const std::string& keyName) const;

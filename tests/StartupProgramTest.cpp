@@ -17,7 +17,7 @@ void expectInOrder(const std::string& output, std::initializer_list<const char*>
 
 } // namespace
 
-TEST(ProgramGLTest, StartsCleanlyEchoesKeysTogglesFullScreenOnLowerCaseFAndQuitsOnEscape)
+TEST(StartupProgramTest, StartsCleanlyEchoesKeysTogglesFullScreenOnLowerCaseFAndQuitsOnEscape)
 {
     ProgramRun program(OKV_DATA_DIR);
     ASSERT_TRUE(program.waitForWindow(60)) << program.standardOutput() << program.standardError();

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the project twice (plain, and with AddressSanitizer +
+# UndefinedBehaviorSanitizer) and runs the whole test suite on both builds. Exits non-zero
+# on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-dependencies.sh
+source scripts/virtual-display.sh
+
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOKV_SANITIZE=ON
+cmake --build build-sanitize -j"$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:suppressions=$PWD/tests/sanitizer/asan.supp
+export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 900
