@@ -134,6 +134,7 @@ void DataLoader::loadModel(const std::string& directory, const std::string& file
     logInfo("Import of scene " + fileName + " succeeded.");
     reset();
     meshRegistry[path] = mesh;
+    const size_t firstMaterial = materials->size();
     loadMaterials(directory, scene, materials);
     materialRegistry[path] = materials;
 
@@ -145,7 +146,10 @@ void DataLoader::loadModel(const std::string& directory, const std::string& file
     std::printf("vertices count %d\n", int(vertexCount));
     std::printf("index count %d\n", int(indexCount));
 
-    const std::vector<GLuint> indices = writeIndexList(scene->mNumMaterials, materials);
+    // Entry j of the scene's materials is the j-th record loadMaterials appended, also when
+    // the caller's list was not empty.
+    std::vector<Material*> sceneMaterials(materials->begin() + std::ptrdiff_t(firstMaterial), materials->end());
+    const std::vector<GLuint> indices = writeIndexList(scene->mNumMaterials, &sceneMaterials);
     std::printf("Free Edges:%d\n", freeEdges);
     std::fflush(stdout);
 

@@ -362,12 +362,22 @@ TEST_F(DataLoaderGLTest, MaterialRangesFollowInAscendingMaterialNumberWithEmptyR
     node.bindings = {{"a", "matA"}, {"b", "matB"}, {"c", "matLines"}};
     document.nodes = {node};
 
-    const auto loaded = load(document, 2, true);
+    // A record already in the caller's list keeps its place and its range.
+    directory.write("models/model.dae", collada::write(document));
+    auto loaded = std::make_unique<Loaded>();
+    Material earlier;
+    earlier.name = "earlier";
+    earlier.firstIndex = 77;
+    loaded->materials.push_back(&earlier);
+    loader->loadModel(models(), "model.dae", 2, true, &loaded->mesh, &loaded->materials);
+    ASSERT_EQ(loaded->materials.size(), 4u);
+    EXPECT_EQ(loaded->materials[0], &earlier);
+    EXPECT_EQ(earlier.firstIndex, 77u);
+    loaded->materials.erase(loaded->materials.begin());
     std::map<std::string, const Material*> byName;
     for (const Material* material : loaded->materials)
         byName[material->name] = material;
     ASSERT_EQ(byName.size(), 3u);
-    ASSERT_EQ(loaded->materials.size(), 3u);
     EXPECT_EQ(byName["matA"]->indexCount, 6u);
     EXPECT_EQ(byName["matB"]->indexCount, 12u);
     EXPECT_EQ(byName["matLines"]->indexCount, 0u);
