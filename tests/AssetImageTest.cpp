@@ -55,7 +55,7 @@ std::vector<Picture> loadSky() {
 }
 
 // The texel GL samples for a direction: the face of the major axis and (s, t) from the
-// cube-map face table of the GL specification.
+// cube-map face table that OpenGL defines.
 const unsigned char* cubeTexel(const std::vector<Picture>& faces, double x, double y, double z) {
     double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
     int face;

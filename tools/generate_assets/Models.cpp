@@ -75,22 +75,27 @@ MeshData entablature() {
 }
 
 MeshData roof() {
-    // A shallow dome (an ellipse quadrant 45 wide and 25 high) and a finial whose tip is the
-    // temple's highest point, y = 100, so that the bounds are a cube.
-    std::vector<ProfilePoint> profile = {{0.0f, 69.4f, false, false}, {46.0f, 69.4f, false, true}};
-    static const float domeDegrees[] = {0.0f, 18.0f, 36.0f, 52.0f, 66.0f, 78.0f, 86.0f};
+    // Two stepped rings at the foot of a shallow dome (an ellipse quadrant 41 wide and 22 high),
+    // and a finial whose tip is the temple's highest point, y = 100, so that the bounds are a cube.
+    std::vector<ProfilePoint> profile = {
+        {0.0f, 69.4f, false, false}, {45.6f, 69.4f, false, true}, {45.6f, 71.2f, false, false},
+        {43.4f, 71.2f, false, true}, {43.4f, 72.8f, false, false},
+    };
+    static const float domeDegrees[] = {0.0f, 20.0f, 40.0f, 58.0f, 74.0f, 86.0f};
     for (float degrees : domeDegrees) {
         float a = degrees * pi / 180.0f;
-        profile.push_back({45.0f * std::cos(a), 70.4f + 25.0f * std::sin(a)});
+        profile.push_back({41.0f * std::cos(a), 72.8f + 22.0f * std::sin(a)});
     }
-    profile.push_back({1.3f, 96.4f});
-    profile.push_back({2.6f, 97.8f});
-    profile.push_back({1.4f, 99.2f});
+    profile.push_back({1.3f, 96.0f});
+    profile.push_back({2.6f, 97.6f});
+    profile.push_back({1.4f, 99.1f});
     profile.push_back({0.0f, 100.0f});
+    // Larger texels than elsewhere: the dome is seen whole from above, where many small
+    // repeats around it would line up into a visible pattern.
     LatheOptions options;
     options.segments = 48;
-    options.worldPerRepeat = marbleWorldPerRepeat;
-    options.uRepeats = repeatsAround(40.0f);
+    options.worldPerRepeat = 2.0f * marbleWorldPerRepeat;
+    options.uRepeats = std::round(2.0f * pi * 36.0f / options.worldPerRepeat);
     return lathe(profile, options);
 }
 

@@ -77,7 +77,7 @@ float tileHeight(float u, float v) {
     return 0.6f * bevel + 0.04f * periodicFbm(u, v, 16, 4, 41U);
 }
 
-float grassPatches(float u, float v) { return periodicFbm(u, v, 2, 5, 53U); }
+float grassPatches(float u, float v) { return periodicFbm(u, v, 8, 4, 53U); }
 
 float grassBlades(float u, float v) {
     return 0.6f * periodicFbm(u, v, 64, 2, 61U) + 0.4f * periodicFbm(u, v, 16, 3, 67U);
@@ -106,9 +106,9 @@ Image marbleDiffuse(int size) {
             float grain = marbleGrain(u, v);
             float light = 0.86f + 0.14f * cloud + 0.03f * (grain - 0.5f);
             float warmth = 0.03f * smoothstep(0.45f, 0.75f, periodicFbm(u, v, 2, 4, 31U));
-            float r = light * (0.95f + warmth) - 0.38f * veins;
-            float g = light * (0.93f + 0.5f * warmth) - 0.37f * veins;
-            float b = light * 0.89f - 0.33f * veins;
+            float r = light * (0.95f + warmth) - 0.30f * veins;
+            float g = light * (0.93f + 0.5f * warmth) - 0.29f * veins;
+            float b = light * 0.89f - 0.26f * veins;
             image.set(x, y, r, g, b);
         }
     }
@@ -117,9 +117,10 @@ Image marbleDiffuse(int size) {
 
 Image marbleNormal(int size) {
     auto heights = sampleField(size, [](float u, float v) {
-        return 0.5f * marbleGrain(u, v) - 0.15f * marbleVeins(u, v) + 0.3f * periodicFbm(u, v, 8, 3, 43U);
+        return 0.3f * marbleGrain(u, v) - 0.1f * marbleVeins(u, v) + 0.3f * periodicFbm(u, v, 8, 3, 43U);
     });
-    return normalFromHeight(size, heights, 0.012f);
+    // Polished stone: only a faint ripple, or large surfaces read as rough concrete.
+    return normalFromHeight(size, heights, 0.005f);
 }
 
 Image stoneTileDiffuse(int size) {
@@ -154,11 +155,13 @@ Image grassDiffuse(int size) {
             float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
             float blades = grassBlades(u, v);
             float patches = grassPatches(u, v);
-            float dry = smoothstep(0.5f, 0.7f, periodicFbm(u, v, 4, 4, 79U));
-            float r = 0.20f + 0.22f * blades + 0.12f * dry;
-            float g = 0.34f + 0.26f * blades + 0.06f * dry;
-            float b = 0.10f + 0.08f * blades;
-            float earth = smoothstep(0.60f, 0.70f, patches) * (0.6f + 0.4f * blades);
+            // The texture repeats a hundred times across the ground, so broad features would form
+            // a visible grid: only small dry tufts and earth spots, at low contrast.
+            float dry = smoothstep(0.55f, 0.75f, periodicFbm(u, v, 8, 4, 79U));
+            float r = 0.20f + 0.20f * blades + 0.06f * dry;
+            float g = 0.33f + 0.24f * blades + 0.03f * dry;
+            float b = 0.10f + 0.07f * blades;
+            float earth = 0.5f * smoothstep(0.64f, 0.74f, patches) * (0.6f + 0.4f * blades);
             float er = 0.42f + 0.12f * blades, eg = 0.33f + 0.10f * blades, eb = 0.22f + 0.06f * blades;
             image.set(x, y, r + (er - r) * earth, g + (eg - g) * earth, b + (eb - b) * earth);
         }
