@@ -16,7 +16,8 @@ struct Mesh {
     GLBuffer vertexBuffer;
     GLBuffer indexBuffer;
 
-    // Creates the GL objects and copies both arrays; leaves no vertex array bound.
+    // Creates the GL objects and copies both arrays; leaves no vertex array bound and the vertex
+    // buffer bound to GL_ARRAY_BUFFER.
     void upload(const GLuint* indices, GLuint indexCount, const Vertex* vertices, GLuint vertexCount,
                 bool adjacency);
     // Draws count indices starting at index firstIndex; the vertex array stays bound.

@@ -1,0 +1,217 @@
+#include "MeshDrawing.h"
+
+#include "gl/Mesh.h"
+
+#include <functional>
+#include <string>
+#include <tuple>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Counts the real glBindVertexArray calls by routing GLEW's function pointer through a counter.
+int bindVertexArrayCalls = 0;
+PFNGLBINDVERTEXARRAYPROC realBindVertexArray = nullptr;
+
+void GLAPIENTRY countingBindVertexArray(GLuint array)
+{
+    ++bindVertexArrayCalls;
+    realBindVertexArray(array);
+}
+
+struct BindVertexArrayCounter {
+    BindVertexArrayCounter()
+    {
+        realBindVertexArray = glBindVertexArray;
+        glBindVertexArray = countingBindVertexArray;
+    }
+    ~BindVertexArrayCounter() { glBindVertexArray = realBindVertexArray; }
+};
+
+} // namespace
+
+TEST(GLBufferGLTest, BindRefusesAMissingNameAndOtherwiseReportsThePendingErrorCode)
+{
+    ensureGLContext();
+    GLBuffer missing, buffer;
+    glGenBuffers(1, &buffer.id);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer.id);
+    StdoutCapture refused;
+    EXPECT_FALSE(missing.bind());
+    EXPECT_EQ(refused.text(), "GLBuffer::bind(): GLBuffer not created\n");
+    EXPECT_EQ(boundName(GL_ARRAY_BUFFER_BINDING), buffer.id);
+
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    GLint ignored = 0;
+    glGetIntegerv(0, &ignored);  // leaves GL_INVALID_ENUM pending
+    StdoutCapture output;
+    EXPECT_TRUE(buffer.bind());
+    buffer.allocate(12, nullptr);
+    EXPECT_EQ(output.text(), "GLBuffer::bind::glErrorCode:1280\nGLBuffer::allocate::glErrorCode:0\n");
+    EXPECT_EQ(boundName(GL_ARRAY_BUFFER_BINDING), buffer.id);
+}
+
+TEST(VertexArrayObjectGLTest, CacheSkipsRedundantBindsAndIgnoresArraysNeverCreated)
+{
+    ensureGLContext();
+    VertexArrayObject first, second, never;
+    glGenVertexArrays(1, &first.id);
+    glGenVertexArrays(1, &second.id);
+    BindVertexArrayCounter counter;
+    const struct {
+        const char* name;
+        std::function<void()> action;
+        int glCalls;
+        GLuint bound;  // in the cache and in GL alike
+        const char* printed;
+    } steps[] = {
+        {"first bind", [&] { first.bind(); }, 1, first.id, ""},
+        {"rebinding the current array", [&] { first.bind(); }, 0, first.id, ""},
+        {"never created", [&] { never.bind(); }, 0, first.id,
+         "VertexArrayObject::bind(): VertexArrayObject not created\n"},
+        {"another array", [&] { second.bind(); }, 1, second.id, ""},
+        {"unbind", VertexArrayObject::unbind, 1, 0, ""},
+        {"unbind with nothing current", VertexArrayObject::unbind, 0, 0, ""},
+    };
+    for (const auto& step : steps) {
+        bindVertexArrayCalls = 0;
+        StdoutCapture output;
+        step.action();
+        EXPECT_EQ(output.text(), step.printed) << step.name;
+        EXPECT_EQ(bindVertexArrayCalls, step.glCalls) << step.name;
+        EXPECT_EQ(currentVertexArray, step.bound) << step.name;
+        EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), step.bound) << step.name;
+    }
+}
+
+TEST(MeshGLTest, UploadRecordsTheLayoutAndLeavesNoArrayBound)
+{
+    ensureGLContext();
+    const Vertex vertices[3] = {};
+    const GLuint indices[] = {2, 0, 1, 1, 2, 0};
+    Mesh mesh;
+    BindVertexArrayCounter counter;
+    bindVertexArrayCalls = 0;
+    StdoutCapture output;
+    mesh.upload(indices, 6, vertices, 3, true);
+    EXPECT_EQ(output.text(), "GLBuffer::bind::glErrorCode:0\nGLBuffer::allocate::glErrorCode:0\n"
+                             "GLBuffer::bind::glErrorCode:0\nGLBuffer::allocate::glErrorCode:0\n"
+                             "VertexArrayObject:init(1):Error:0\nVertexArrayObject:init(2):Error:0\n"
+                             "VertexArrayObject:init(3):Error:0\nVertexArrayObject:init(3):Error:0\n"
+                             "VertexArrayObject:init(3):Error:0\nVertexArrayObject:init(4):Error:0\n"
+                             "VertexArrayObject:init(4):Error:0\nVertexArrayObject:init(4):Error:0\n");
+    // One bind to fill the array, one unbind after it: init's own bind finds the array current.
+    EXPECT_EQ(bindVertexArrayCalls, 2);
+    EXPECT_EQ(currentVertexArray, 0u);
+    EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), 0u);
+    EXPECT_EQ(boundName(GL_ARRAY_BUFFER_BINDING), mesh.vertexBuffer.id);
+    EXPECT_TRUE(mesh.adjacency);
+    EXPECT_EQ(mesh.indexCount, 6u);
+
+    mesh.vertexArray.bind();
+    EXPECT_EQ(boundName(GL_ELEMENT_ARRAY_BUFFER_BINDING), mesh.indexBuffer.id);
+    const GLint layout[7][2] = {{3, 0}, {3, 12}, {3, 24}, {3, 36}, {2, 48}, {3, 56}, {3, 68}};
+    for (GLuint location = 0; location < 7; ++location) {
+        std::vector<GLint> recorded;
+        for (GLenum parameter : {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE,
+                                 GL_VERTEX_ATTRIB_ARRAY_TYPE, GL_VERTEX_ATTRIB_ARRAY_NORMALIZED,
+                                 GL_VERTEX_ATTRIB_ARRAY_STRIDE, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING}) {
+            recorded.push_back(-1);
+            glGetVertexAttribiv(location, parameter, &recorded.back());
+        }
+        void* offset = nullptr;
+        glGetVertexAttribPointerv(location, GL_VERTEX_ATTRIB_ARRAY_POINTER, &offset);
+        recorded.push_back(GLint(reinterpret_cast<uintptr_t>(offset)));
+        EXPECT_EQ(recorded, (std::vector<GLint>{GL_TRUE, layout[location][0], GL_FLOAT, GL_FALSE, 80,
+                                                GLint(mesh.vertexBuffer.id), layout[location][1]}))
+            << "location " << location;
+    }
+    VertexArrayObject::unbind();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(MeshGLTest, TooLargeMeshIsReportedAndNothingIsUploaded)
+{
+    ensureGLContext();
+    const Vertex oneVertex[1] = {};
+    const GLuint threeIndices[3] = {};
+    // Each pointer is short or null: reading it for these counts would crash. 80 times the first
+    // vertex count wraps to 64 in 32 bits; the index count is the first above the signed range.
+    const struct {
+        GLuint vertexCount, indexCount;
+        const GLuint* indices;
+        const char* printed;
+    } cases[] = {{53687092, 3, threeIndices, "(53687092 vertices, 3 indices)"},
+                 {1, 536870912, nullptr, "(1 vertices, 536870912 indices)"}};
+    for (const auto& tooLarge : cases) {
+        Mesh mesh;
+        StdoutCapture output;
+        mesh.upload(tooLarge.indices, tooLarge.indexCount, oneVertex, tooLarge.vertexCount, true);
+        EXPECT_EQ(output.text(), std::string("Mesh::upload(): mesh too large ") + tooLarge.printed +
+                                     ", nothing uploaded\n");
+        EXPECT_EQ(mesh.vertexArray.id + mesh.vertexBuffer.id + mesh.indexBuffer.id + mesh.indexCount, 0u);
+        EXPECT_FALSE(mesh.adjacency);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(MeshGLTest, DrawPaintsExactlyTheRequestedIndexRange)
+{
+    ensureGLContext();
+    OffscreenTarget target;
+    // A 3 x 3 grid over the whole target; two triangles per quadrant, quadrants in the order
+    // bottom left, bottom right, top left, top right.
+    std::vector<Vertex> grid;
+    for (float y : {-1.0f, 0.0f, 1.0f})
+        for (float x : {-1.0f, 0.0f, 1.0f})
+            grid.push_back(vertexAt(x, y));
+    std::vector<GLuint> indices;
+    for (GLuint corner : {0u, 1u, 3u, 4u})
+        indices.insert(indices.end(), {corner, corner + 1, corner + 4, corner, corner + 4, corner + 3});
+    Mesh mesh;
+    mesh.upload(indices.data(), 24, grid.data(), 9, false);
+
+    const int centres[4][2] = {{16, 16}, {48, 16}, {16, 48}, {48, 48}};
+    const struct {
+        GLuint firstIndex, count;
+        bool painted[4];
+    } ranges[] = {{0, 24, {1, 1, 1, 1}}, {6, 12, {0, 1, 1, 0}}, {18, 6, {0, 0, 0, 1}}, {0, 6, {1, 0, 0, 0}}};
+    for (const auto& range : ranges) {
+        clearTarget();
+        mesh.draw(range.firstIndex, range.count);
+        for (int quadrant = 0; quadrant < 4; ++quadrant)
+            EXPECT_EQ(isPainted(centres[quadrant][0], centres[quadrant][1]), range.painted[quadrant])
+                << "draw(" << range.firstIndex << ", " << range.count << ") quadrant " << quadrant;
+        EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), mesh.vertexArray.id);
+    }
+
+    // A mesh never uploaded still draws, with whatever array is bound.
+    Mesh neverUploaded;
+    clearTarget();
+    StdoutCapture output;
+    neverUploaded.draw(6, 6);
+    EXPECT_EQ(output.text(), "VertexArrayObject::bind(): VertexArrayObject not created\n");
+    EXPECT_TRUE(isPainted(48, 16));
+    EXPECT_FALSE(isPainted(16, 16));
+    VertexArrayObject::unbind();
+}
+
+TEST(MeshGLTest, AdjacencyMeshDrawsEachSixIndicesAsTheTriangleOfItsEvenOnes)
+{
+    ensureGLContext();
+    OffscreenTarget target;
+    // The bottom-left quadrant as two triangles, the lower right one first; every neighbour index
+    // names the far corner, so reading them as plain triangles would paint (40, 20) and miss (8, 24).
+    const Vertex vertices[] = {vertexAt(-1, -1), vertexAt(0, -1), vertexAt(0, 0), vertexAt(-1, 0), vertexAt(1, 1)};
+    const GLuint indices[] = {0, 4, 1, 4, 2, 4, 0, 4, 2, 4, 3, 4};
+    Mesh mesh;
+    mesh.upload(indices, 12, vertices, 5, true);
+    for (auto [firstIndex, count, lowerRight, upperLeft] : {std::tuple{0u, 12u, true, true}, {6u, 6u, false, true}}) {
+        clearTarget();
+        mesh.draw(firstIndex, count);
+        EXPECT_EQ(std::vector<bool>({isPainted(24, 8), isPainted(8, 24), isPainted(40, 20)}),
+                  std::vector<bool>({lowerRight, upperLeft, false}))
+            << firstIndex;
+    }
+    VertexArrayObject::unbind();
+}
