@@ -1,0 +1,151 @@
+#include "math/Mat4.h"
+#include "scene/Light.h"
+#include "scene/SceneObject.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+void expectMatrix(const Mat4& actual, const Mat4& expected, float tolerance = 1e-4f)
+{
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
+}
+
+// Transforms that do not commute with one another, so any change of order shows.
+Mat4 rotationAboutZ(float radians)
+{
+    Mat4 R;
+    R[0] = std::cos(radians);
+    R[1] = std::sin(radians);
+    R[4] = -std::sin(radians);
+    R[5] = std::cos(radians);
+    return R;
+}
+
+// Scaled first, then turned about z, then moved.
+Mat4 transform(float angle, Vec4 scales, float x, float y, float z)
+{
+    Mat4 M = rotationAboutZ(angle);
+    scale(M, scales.x, scales.y, scales.z, Local);
+    translate(M, x, y, z, Global);
+    return M;
+}
+
+// The mirror about the plane y = height.
+Mat4 mirrorAboutHeight(float height)
+{
+    Mat4 M;
+    M[5] = -1.0f;
+    M[13] = 2.0f * height;
+    return M;
+}
+
+} // namespace
+
+TEST(SceneObjectTest, WorldMatrixChainsParentsAndAppliesTheMirrorLast)
+{
+    SceneObject grandparent, parent, child;
+    grandparent.local = transform(0.3f, {2, 1, 1, 0}, 1, 2, 3);
+    parent.local = transform(-1.1f, {0.5f, 1, 1, 0}, -4, 0, 7);
+    child.local = transform(0.7f, {3, 1, 1, 0}, 0, -6, 1);
+    grandparent.reflection = mirrorAboutHeight(14);
+    parent.reflection = mirrorAboutHeight(-3);
+    child.reflection = mirrorAboutHeight(5);
+
+    // Alone and unmirrored the world matrix is the local matrix exactly.
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(child.worldMatrix()[i], child.local[i]);
+    child.reflected = true;
+    expectMatrix(child.worldMatrix(), child.reflection * child.local);
+    child.reflected = false;
+
+    child.parent = &parent;
+    parent.parent = &grandparent;
+    const Mat4 chain = grandparent.local * parent.local * child.local;
+    expectMatrix(child.worldMatrix(), chain);
+
+    struct Case {
+        bool grandparentReflected, parentReflected, childReflected;
+        Mat4 expected;
+    };
+    const Case cases[] = {
+        {false, false, true, child.reflection * chain},
+        // A reflected ancestor's mirror acts on its own world matrix, which the child inherits.
+        {false, true, false, parent.reflection * grandparent.local * parent.local * child.local},
+        {true, false, false, grandparent.reflection * chain},
+        {true, true, true,
+         child.reflection * parent.reflection * grandparent.reflection * grandparent.local * parent.local *
+             child.local},
+    };
+    for (const Case& c : cases) {
+        grandparent.reflected = c.grandparentReflected;
+        parent.reflected = c.parentReflected;
+        child.reflected = c.childReflected;
+        SCOPED_TRACE(testing::Message() << c.grandparentReflected << c.parentReflected << c.childReflected);
+        expectMatrix(child.worldMatrix(), c.expected);
+    }
+
+    // Nothing is cached: a moved ancestor moves the child at the next call.
+    grandparent.reflected = parent.reflected = child.reflected = false;
+    translate(grandparent.local, 0, 100, 0, Global);
+    EXPECT_NEAR(child.worldMatrix()[13], chain[13] + 100, 1e-3f);
+}
+
+TEST(LightTest, AnimateKeepsOnlyTheScaleAndTakesThePathPoint)
+{
+    Light light;
+    light.path.points.push_back({Vec4(10, 20, 30, 1), Vec4(0, 0, 4, 0), 1, 1});
+    light.path.points.push_back({Vec4(-10, 5, 0, 1), Vec4(2, 0, 0, 0), 3, 2});
+    light.path.loop = true;
+
+    struct Case {
+        const char* name;
+        Mat4 local;
+        float t;
+        Vec4 scales;
+    };
+    const Case cases[] = {
+        {"scale 50, rotated, translated", transform(0.8f, {50, 50, 50, 0}, 5, 6, 7), 0.5f, {50, 50, 50, 0}},
+        {"negative scale on x", transform(0.0f, {-3, 1, 1, 0}, 1, 1, 1), 1.25f, {3, 1, 1, 0}},
+        {"different scales per axis", transform(-2.0f, {2, 4, 0.5f, 0}, 0, 0, 0), 0.0f, {2, 4, 0.5f, 0}},
+        {"identity", Mat4(), 3.5f, {1, 1, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        light.local = c.local;
+        light.animate(c.t);
+        const Vec4 p = light.path.evaluate(c.t);
+        const Mat4 expected = transform(0.0f, c.scales, p.x, p.y, p.z);
+        expectMatrix(light.local, expected, 1e-3f);
+
+        const Mat4 once = light.local;
+        light.animate(c.t);
+        expectMatrix(light.local, once, 1e-4f);
+    }
+}
+
+TEST(LightTest, WorldPositionFollowsTheMirrorAndHasUnitW)
+{
+    Light light;
+    light.reflection = mirrorAboutHeight(14);
+
+    struct Case {
+        bool reflected;
+        float element15;
+        Vec4 expected;
+    };
+    for (const Case& c : {Case{false, 2.0f, {3, 20, -5, 1}}, Case{true, 1.0f, {3, 8, -5, 1}},
+                          Case{false, 0.0f, {3, 20, -5, 1}}}) {
+        SCOPED_TRACE(testing::Message() << c.reflected << " " << c.element15);
+        light.local = transform(0.4f, {50, 50, 50, 0}, 3, 20, -5);
+        light.local[15] = c.element15;
+        light.reflected = c.reflected;
+        const Vec4 position = light.getWorldPosition();
+        EXPECT_FLOAT_EQ(position.x, c.expected.x);
+        EXPECT_FLOAT_EQ(position.y, c.expected.y);
+        EXPECT_FLOAT_EQ(position.z, c.expected.z);
+        EXPECT_EQ(position.w, 1.0f);
+    }
+}
