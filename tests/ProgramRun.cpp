@@ -122,6 +122,17 @@ std::string ProgramRun::windowGeometry() const
     return {};
 }
 
+bool ProgramRun::waitForGeometry(const std::string& geometry, double seconds) const
+{
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end) {
+        if (windowGeometry() == geometry)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 int ProgramRun::waitForExit(double seconds)
 {
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);

@@ -21,6 +21,8 @@ public:
     void pressKey(const std::string& keyName) const;
     // The window's size as the X server reports it, as "WIDTHxHEIGHT".
     std::string windowGeometry() const;
+    // Waits until the window has the given size; resizing happens in the program's main loop.
+    bool waitForGeometry(const std::string& geometry, double seconds) const;
     // The exit status, or -1 when the program was still running after the timeout (it is
     // then killed).
     int waitForExit(double seconds);
