@@ -171,6 +171,8 @@ const TextureCase textureCases[] = {
     {"images/waven.jpg", true},
 };
 
+void PrintTo(const TextureCase& c, std::ostream* out) { *out << c.path; }
+
 class AssetTextureTest : public testing::TestWithParam<TextureCase> {};
 
 TEST_P(AssetTextureTest, TilesAndNormalMapsPointOutward) {

@@ -23,6 +23,8 @@ const SceneModel sceneModels[] = {
     {"Ground.dae", 2, true, false},  {"WaterPlane.dae", 2, true, false},
 };
 
+void PrintTo(const SceneModel& m, std::ostream* out) { *out << m.file; }
+
 class AssetLoaderGLTest : public testing::TestWithParam<SceneModel> {
 protected:
     void SetUp() override { ensureGLContext(); }

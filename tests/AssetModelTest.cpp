@@ -265,6 +265,8 @@ const ModelCase modelCases[] = {
     {"WaterPlane.dae", false, 500}, {"sphere.dae", false, 2000},
 };
 
+void PrintTo(const ModelCase& c, std::ostream* out) { *out << c.file; }
+
 class AssetModelTest : public testing::TestWithParam<ModelCase> {};
 
 TEST_P(AssetModelTest, ImportsWithTexturesNormalsAndCoordinates) {
