@@ -16,6 +16,16 @@ struct Loaded {
     std::vector<Material*> materials;
     std::string console;
 
+    // The caller owns the records and their textures (the program itself never frees them).
+    ~Loaded()
+    {
+        for (Material* material : materials) {
+            delete material->diffuseTexture;
+            delete material->normalTexture;
+            delete material;
+        }
+    }
+
     template <typename T>
     std::vector<T> readBuffer(GLuint buffer) const
     {

@@ -83,7 +83,7 @@ TEST_F(DataLoaderImagesGLTest, OddRowLengthsUploadUnskewedAndTheUnpackAlignmentC
         const std::string path = file("odd" + std::to_string(width) + ".png");
         writeImage(path, width, height, IL_RGB, distinctPixels(width, height, 3));
         StdoutCapture capture;
-        Texture* texture = loader->loadTexture(path);
+        const std::unique_ptr<Texture> texture(loader->loadTexture(path));
         const std::string console = capture.text();
         ASSERT_NE(texture, nullptr) << console;
         EXPECT_EQ(texture->width, width);
@@ -111,7 +111,7 @@ TEST_F(DataLoaderImagesGLTest, GreyScaleAndRGBAImagesBecomeThreeEightBitChannels
         const std::string path = file(std::string(test.name) + ".png");
         const std::vector<unsigned char> source = distinctPixels(width, height, test.channels);
         writeImage(path, width, height, test.format, source);
-        Texture* texture = loader->loadTexture(path);
+        const std::unique_ptr<Texture> texture(loader->loadTexture(path));
         ASSERT_NE(texture, nullptr);
         glBindTexture(GL_TEXTURE_2D, texture->id);
         GLint red = 0, green = 0, blue = 0, alpha = -1;
@@ -196,9 +196,15 @@ TEST_F(DataLoaderImagesGLTest, MaterialsFindTheirTexturesByRelativePathAndReadCo
     loader->loadModel(directory.path() + "/models/", "scene.dae", 2, false, &mesh, &materials);
     const std::string console = capture.text();
 
+    std::vector<std::unique_ptr<Material>> owned;
+    std::vector<std::unique_ptr<Texture>> ownedTextures;
     std::map<std::string, Material*> byName;
-    for (Material* material : materials)
+    for (Material* material : materials) {
+        owned.emplace_back(material);
+        ownedTextures.emplace_back(material->diffuseTexture);
+        ownedTextures.emplace_back(material->normalTexture);
         byName[material->name] = material;
+    }
     ASSERT_EQ(byName.size(), 3u) << console;
     const Material* t = byName.at("Textured");
     ASSERT_NE(t->diffuseTexture, nullptr);
@@ -264,7 +270,7 @@ TEST_F(DataLoaderImagesGLTest, CubeMapStopsAtTheFirstBadFaceWithItsMessage)
         directory.write("cube" + std::to_string(number - 1) + "/.keep", "");
         writeCubeFaces(faces, test.sizes);
         StdoutCapture capture;
-        Texture* texture = loader->loadCubeMap(faces);
+        const std::unique_ptr<Texture> texture(loader->loadCubeMap(faces));
         const std::string console = capture.text();
         EXPECT_EQ(texture, nullptr);
         std::string expected = "DataLoader::loadCubeMap::glErrorCode: 0\n";
@@ -284,7 +290,7 @@ TEST_F(DataLoaderImagesGLTest, CubeMapOfSixSquareFacesUploadsEveryFaceUnskewed)
     directory.write("sky/.keep", "");
     writeCubeFaces(faces, std::vector<std::pair<int, int>>(6, {3, 3}));
     StdoutCapture capture;
-    Texture* texture = loader->loadCubeMap(faces);
+    const std::unique_ptr<Texture> texture(loader->loadCubeMap(faces));
     const std::string console = capture.text();
     ASSERT_NE(texture, nullptr) << console;
     EXPECT_EQ(texture->target, GLenum(GL_TEXTURE_CUBE_MAP));

@@ -61,6 +61,7 @@ TEST_F(MaterialTest, OneRecordPerSceneMaterialInOrderWithDefaultsForMissingKeys)
     EXPECT_EQ(loadMaterials(&source.scene, &materials), "");
     ASSERT_EQ(materials.size(), 4u);
     EXPECT_EQ(materials[0], &existing);
+    std::vector<std::unique_ptr<Material>> owned(materials.begin() + 1, materials.end());
 
     struct Expected {
         const char* name;
@@ -106,6 +107,7 @@ TEST_F(MaterialTest, EmbeddedTexturesAreReportedOnceAndMissingFilesGiveNullTextu
                        "Load Texture:\"./models/tex/flat.png\"\n"
                        "Couldn't load image: ./models/tex/flat.png\n");
     ASSERT_EQ(materials.size(), 2u);
+    std::vector<std::unique_ptr<Material>> owned(materials.begin(), materials.end());
     EXPECT_EQ(materials[0]->diffuseTexture, nullptr);
     EXPECT_EQ(materials[0]->normalTexture, nullptr);
 
