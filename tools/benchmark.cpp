@@ -1,0 +1,666 @@
+// Frame and start-up benchmark of the real scene, built through the program's own code
+// (Renderer::instance, initWindow, initShaders, loadScene, renderFrame). Prints:
+//   - start-up: window, shaders, scene, first frame, and each model, texture and the sky box
+//     loaded once more by a fresh DataLoader (the scene assembly does them all in one call);
+//   - frame time (median, 95th percentile, frames per second) at 1280 x 1024 and 1920 x 1080,
+//     each frame rendered at a fixed animation time and closed with glFinish;
+//   - per pass (refraction, reflection, screen) and per step inside a pass: GL timer queries,
+//     main-thread time, and wall time with every step closed by glFinish;
+//   - GL calls per frame, peak resident memory.
+//
+// Run from the data directory on an X screen of at least 1920 x 1080:
+//   Xvfb :26 -screen 0 1920x1080x24 +extension GLX &
+//   cd build/data && DISPLAY=:26 ../tools/okv_benchmark [--frames N] [--no-multisample]
+// --no-multisample is an experiment: it drops GLUT_MULTISAMPLE from the display mode the
+// program asks for, to show what the multisampled window costs.
+//
+// The program's own console lines go to a temporary file, so that the figures stay readable;
+// the benchmark checks in them that loading ended with GL error 0.
+
+#include "app/Renderer.h"
+#include "gl/ProgramCache.h"
+#include "loader/DataLoader.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// ---------------------------------------------------------------------------------------
+// Steps of a scene pass, told apart by GL calls the scene pass makes exactly once per pass
+// and in a fixed order, so no line of the program needs to change:
+//   glClear                          starts a pass (one clear per pass)       -> Clear
+//   glClear returned                                                           -> Depth
+//   glEnable(GL_STENCIL_TEST)        the shadow volumes start                  -> Shadow
+//   glDisable(GL_DEPTH_CLAMP)        volumes done; the sky box and light follow -> SkyAndLight
+//   glUseProgram(defaultProgram)     the lit step sets "lightColor" on the default program
+//                                    first; the light's draw left lightProgram current, so
+//                                    the program cache must call glUseProgram here -> Lit
+//   glEnable(GL_BLEND)               the additive ambient step                 -> Ambient
+//   glDisable(GL_BLEND) returned     the pass ends                             -> None
+enum Step { Clear, Depth, Shadow, SkyAndLight, Lit, Ambient, StepCount, None = StepCount };
+const char* const stepNames[StepCount] = {"clear", "depth pre-pass", "shadow volumes", "sky and light", "lit",
+                                          "ambient"};
+constexpr int passCount = 3;
+const char* const passNames[passCount] = {"refraction", "reflection", "screen"};
+
+enum class Measure { Nothing, TimerQueries, MainThread, FinishEachStep };
+
+struct StepTracker {
+    Measure measure = Measure::Nothing;
+    int pass = -1;
+    Step step = None;
+    GLuint queries[passCount][StepCount] = {};
+    bool queried[passCount][StepCount] = {};
+    double milliseconds[passCount][StepCount] = {};
+    Clock::time_point stepStart;
+    bool counting = false;
+    std::map<std::string, long> calls;
+} tracker;
+
+void finishAll();
+
+void enterStep(Step next)
+{
+    if (tracker.measure == Measure::Nothing || tracker.pass < 0 || tracker.pass >= passCount)
+        return;
+    if (tracker.measure == Measure::FinishEachStep)
+        finishAll();
+    const Clock::time_point now = Clock::now();
+    if (tracker.step != None) {
+        if (tracker.measure == Measure::TimerQueries)
+            glEndQuery(GL_TIME_ELAPSED);
+        else
+            tracker.milliseconds[tracker.pass][tracker.step] += millisecondsBetween(tracker.stepStart, now);
+    }
+    tracker.step = next;
+    tracker.stepStart = now;
+    if (next != None && tracker.measure == Measure::TimerQueries) {
+        glBeginQuery(GL_TIME_ELAPSED, tracker.queries[tracker.pass][next]);
+        tracker.queried[tracker.pass][next] = true;
+    }
+}
+
+void countCall(const char* name)
+{
+    if (tracker.counting)
+        ++tracker.calls[name];
+}
+
+// ---------------------------------------------------------------------------------------
+// GL 1.1 entry points are plain symbols of the GL library, not GLEW pointers: defined here,
+// they take the place of the library's for the program's code linked into this tool, and
+// pass on to the library's own through dlsym(RTLD_NEXT).
+template <typename Function>
+Function nextDefinition(const char* name)
+{
+    void* symbol = dlsym(RTLD_NEXT, name);
+    if (!symbol) {
+        std::fprintf(stderr, "okv_benchmark: no %s in the GL library\n", name);
+        std::abort();
+    }
+    return reinterpret_cast<Function>(symbol);
+}
+
+#define NEXT(name) static const auto real = nextDefinition<decltype(&name)>(#name)
+
+} // namespace
+
+extern "C" {
+
+void GLAPIENTRY glClear(GLbitfield mask)
+{
+    NEXT(glClear);
+    countCall("glClear");
+    if (tracker.measure != Measure::Nothing) {
+        ++tracker.pass;
+        enterStep(Clear);
+        real(mask);
+        enterStep(Depth);
+        return;
+    }
+    real(mask);
+}
+
+void GLAPIENTRY glEnable(GLenum capability)
+{
+    NEXT(glEnable);
+    countCall("glEnable");
+    if (capability == GL_STENCIL_TEST && tracker.step == Depth)
+        enterStep(Shadow);
+    else if (capability == GL_BLEND && tracker.step == Lit)
+        enterStep(Ambient);
+    real(capability);
+}
+
+void GLAPIENTRY glDisable(GLenum capability)
+{
+    NEXT(glDisable);
+    countCall("glDisable");
+    if (capability == GL_DEPTH_CLAMP && tracker.step == Shadow)
+        enterStep(SkyAndLight);
+    real(capability);
+    if (capability == GL_BLEND && tracker.step == Ambient)
+        enterStep(None);
+}
+
+void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    NEXT(glViewport);
+    countCall("glViewport");
+    real(x, y, width, height);
+}
+
+void GLAPIENTRY glCullFace(GLenum mode)
+{
+    NEXT(glCullFace);
+    countCall("glCullFace");
+    real(mode);
+}
+
+void GLAPIENTRY glDrawBuffer(GLenum buffer)
+{
+    NEXT(glDrawBuffer);
+    countCall("glDrawBuffer");
+    real(buffer);
+}
+
+void GLAPIENTRY glDepthMask(GLboolean flag)
+{
+    NEXT(glDepthMask);
+    countCall("glDepthMask");
+    real(flag);
+}
+
+void GLAPIENTRY glStencilFunc(GLenum function, GLint reference, GLuint mask)
+{
+    NEXT(glStencilFunc);
+    countCall("glStencilFunc");
+    real(function, reference, mask);
+}
+
+void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
+{
+    NEXT(glDrawElements);
+    countCall("glDrawElements");
+    real(mode, count, type, indices);
+}
+
+void GLAPIENTRY glBindTexture(GLenum target, GLuint texture)
+{
+    NEXT(glBindTexture);
+    countCall("glBindTexture");
+    real(target, texture);
+}
+
+void GLAPIENTRY glBlendFunc(GLenum source, GLenum destination)
+{
+    NEXT(glBlendFunc);
+    countCall("glBlendFunc");
+    real(source, destination);
+}
+
+GLenum GLAPIENTRY glGetError()
+{
+    NEXT(glGetError);
+    countCall("glGetError");
+    return real();
+}
+
+// Every frame ends with a swap: counting them tells when the main loop has rendered one.
+int swapCount = 0;
+void glutSwapBuffers()
+{
+    NEXT(glutSwapBuffers);
+    ++swapCount;
+    real();
+}
+
+bool withoutMultisample = false;
+void glutInitDisplayMode(unsigned int mode)
+{
+    NEXT(glutInitDisplayMode);
+    real(withoutMultisample ? mode & ~unsigned(GLUT_MULTISAMPLE) : mode);
+}
+
+} // extern "C"
+
+namespace {
+
+void finishAll()
+{
+    glFinish();
+}
+
+// Entry points above GL 1.1 are GLEW's function pointers: each is replaced by one that counts
+// and then calls the driver's. Together with the symbols above these are all the GL calls a
+// frame makes (checked against an apitrace of the real program).
+PFNGLGETUNIFORMLOCATIONPROC realGetUniformLocationFunction = nullptr;
+GLint GLAPIENTRY countedGetUniformLocationFunction(GLuint program, const GLchar* name)
+{
+    countCall("glGetUniformLocation");
+    return realGetUniformLocationFunction(program, name);
+}
+
+PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
+void GLAPIENTRY countedUseProgram(GLuint program)
+{
+    countCall("glUseProgram");
+    if (program != 0 && program == Renderer::instance().defaultProgram && tracker.step == SkyAndLight)
+        enterStep(Lit);
+    realUseProgram(program);
+}
+
+#define FORWARD(Pointer, Type, name, parameters, arguments)    \
+    Type real##Pointer = nullptr;                              \
+    void GLAPIENTRY counted##Pointer parameters                \
+    {                                                          \
+        countCall(name);                                       \
+        real##Pointer arguments;                               \
+    }
+
+FORWARD(Uniform1f, PFNGLUNIFORM1FPROC, "glUniform1f", (GLint l, GLfloat a), (l, a))
+FORWARD(Uniform1i, PFNGLUNIFORM1IPROC, "glUniform1i", (GLint l, GLint a), (l, a))
+FORWARD(Uniform3f, PFNGLUNIFORM3FPROC, "glUniform3f", (GLint l, GLfloat a, GLfloat b, GLfloat c), (l, a, b, c))
+FORWARD(Uniform4f, PFNGLUNIFORM4FPROC, "glUniform4f", (GLint l, GLfloat a, GLfloat b, GLfloat c, GLfloat d),
+        (l, a, b, c, d))
+FORWARD(UniformMatrix4fv, PFNGLUNIFORMMATRIX4FVPROC, "glUniformMatrix4fv",
+        (GLint l, GLsizei n, GLboolean t, const GLfloat* v), (l, n, t, v))
+FORWARD(BindFramebuffer, PFNGLBINDFRAMEBUFFERPROC, "glBindFramebuffer", (GLenum t, GLuint f), (t, f))
+FORWARD(StencilOpSeparate, PFNGLSTENCILOPSEPARATEPROC, "glStencilOpSeparate",
+        (GLenum f, GLenum a, GLenum b, GLenum c), (f, a, b, c))
+FORWARD(BindVertexArray, PFNGLBINDVERTEXARRAYPROC, "glBindVertexArray", (GLuint a), (a))
+FORWARD(ActiveTexture, PFNGLACTIVETEXTUREPROC, "glActiveTexture", (GLenum t), (t))
+FORWARD(BlendEquation, PFNGLBLENDEQUATIONPROC, "glBlendEquation", (GLenum m), (m))
+FORWARD(BindBuffer, PFNGLBINDBUFFERPROC, "glBindBuffer", (GLenum t, GLuint b), (t, b))
+#undef FORWARD
+
+#define REPLACE(Pointer)                      \
+    real##Pointer = __glew##Pointer;          \
+    __glew##Pointer = counted##Pointer
+
+void replaceGlewEntryPoints()
+{
+    realGetUniformLocationFunction = __glewGetUniformLocation;
+    __glewGetUniformLocation = countedGetUniformLocationFunction;
+    REPLACE(UseProgram);
+    REPLACE(Uniform1f);
+    REPLACE(Uniform1i);
+    REPLACE(Uniform3f);
+    REPLACE(Uniform4f);
+    REPLACE(UniformMatrix4fv);
+    REPLACE(BindFramebuffer);
+    REPLACE(StencilOpSeparate);
+    REPLACE(BindVertexArray);
+    REPLACE(ActiveTexture);
+    REPLACE(BlendEquation);
+    REPLACE(BindBuffer);
+}
+#undef REPLACE
+
+// ---------------------------------------------------------------------------------------
+
+FILE* report = stdout;  // the figures; the program's own lines go elsewhere
+
+struct Summary {
+    double median, percentile95, mean;
+};
+
+Summary summarise(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    Summary summary{};
+    if (n == 0)
+        return summary;
+    summary.median = n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+    // Nearest rank.
+    summary.percentile95 = values[std::min(n - 1, size_t(std::ceil(0.95 * double(n))) - 1)];
+    double sum = 0;
+    for (double value : values)
+        sum += value;
+    summary.mean = sum / double(n);
+    return summary;
+}
+
+// Waits for the reshape callback to report the size, rendering whatever frames the main
+// loop asks for meanwhile.
+bool resizeWindow(int width, int height)
+{
+    Renderer& renderer = Renderer::instance();
+    // Leaving full screen restores the earlier size, which would overwrite a size asked for
+    // before it arrived.
+    if (glutGet(GLUT_FULL_SCREEN)) {
+        glutLeaveFullScreen();
+        for (int event = 0; event < 20 && glutGet(GLUT_FULL_SCREEN); ++event)
+            glutMainLoopEvent();
+    }
+    glutReshapeWindow(width, height);
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(60);
+    while (Clock::now() < end) {
+        glutMainLoopEvent();
+        if (renderer.windowWidth == width && renderer.windowHeight == height)
+            return true;
+        usleep(1000);
+    }
+    std::fprintf(stderr, "okv_benchmark: asked for %dx%d, the window is %dx%d\n", width, height, renderer.windowWidth,
+                 renderer.windowHeight);
+    return false;
+}
+
+// The whole camera loop (8 path segments at 0.5 per animation unit) in even steps.
+float animationTimeOf(int frame, int frames)
+{
+    return 16.0f * float(frame) / float(frames);
+}
+
+// One frame at a fixed animation time: the clock step inside renderFrame is then the
+// fraction of a millisecond since these lines.
+double renderFrameAt(float animationTime)
+{
+    Renderer& renderer = Renderer::instance();
+    renderer.animationTime = animationTime;
+    renderer.lastFrameTime = glutGet(GLUT_ELAPSED_TIME);
+    const Clock::time_point start = Clock::now();
+    renderer.renderFrame();
+    glFinish();
+    return millisecondsBetween(start, Clock::now());
+}
+
+void measureFrames(int width, int height, int frames)
+{
+    if (!resizeWindow(width, height)) {
+        fprintf(report, "  %dx%d: the window did not reach this size (screen too small?)\n", width, height);
+        return;
+    }
+    for (int warmUp = 0; warmUp < 5; ++warmUp)
+        renderFrameAt(animationTimeOf(warmUp, 5));
+    std::vector<double> times;
+    for (int frame = 0; frame < frames; ++frame)
+        times.push_back(renderFrameAt(animationTimeOf(frame, frames)));
+    const Summary summary = summarise(times);
+    fprintf(report, "  %4dx%-4d  median %7.1f ms (%5.1f fps)   95th percentile %7.1f ms (%5.1f fps)   mean %7.1f ms\n",
+            width, height, summary.median, 1000.0 / summary.median, summary.percentile95,
+            1000.0 / summary.percentile95, summary.mean);
+}
+
+// Per pass and step, the median over frames of what the tracker measured in each frame.
+void measureSteps(Measure measure, int frames, const char* title)
+{
+    std::vector<double> samples[passCount][StepCount];
+    std::vector<double> frameTimes;
+    for (int frame = 0; frame < frames; ++frame) {
+        tracker = StepTracker{};
+        tracker.measure = measure;
+        if (measure == Measure::TimerQueries)
+            glGenQueries(passCount * StepCount, &tracker.queries[0][0]);
+        frameTimes.push_back(renderFrameAt(animationTimeOf(frame, frames)));
+        for (int pass = 0; pass < passCount; ++pass)
+            for (int step = 0; step < StepCount; ++step) {
+                double milliseconds = tracker.milliseconds[pass][step];
+                if (measure == Measure::TimerQueries && tracker.queried[pass][step]) {
+                    GLuint64 nanoseconds = 0;
+                    glGetQueryObjectui64v(tracker.queries[pass][step], GL_QUERY_RESULT, &nanoseconds);
+                    milliseconds = double(nanoseconds) * 1e-6;
+                }
+                samples[pass][step].push_back(milliseconds);
+            }
+        if (measure == Measure::TimerQueries)
+            glDeleteQueries(passCount * StepCount, &tracker.queries[0][0]);
+    }
+    tracker = StepTracker{};
+
+    fprintf(report, "\n%s (median over %d frames, ms)\n", title, frames);
+    fprintf(report, "  %-11s", "pass");
+    for (const char* name : stepNames)
+        fprintf(report, " %15s", name);
+    fprintf(report, " %10s\n", "pass total");
+    double allPasses = 0;
+    for (int pass = 0; pass < passCount; ++pass) {
+        fprintf(report, "  %-11s", passNames[pass]);
+        double total = 0;
+        for (int step = 0; step < StepCount; ++step) {
+            const double median = summarise(samples[pass][step]).median;
+            total += median;
+            fprintf(report, " %15.2f", median);
+        }
+        allPasses += total;
+        fprintf(report, " %10.2f\n", total);
+    }
+    fprintf(report, "  sum of the passes %.2f ms; whole frame (renderFrame + glFinish) median %.2f ms\n", allPasses,
+            summarise(frameTimes).median);
+}
+
+void countCallsPerFrame()
+{
+    tracker = StepTracker{};
+    tracker.counting = true;
+    renderFrameAt(1.0f);
+    long total = 0;
+    std::vector<std::pair<long, std::string>> byCount;
+    for (const auto& [name, count] : tracker.calls) {
+        total += count;
+        byCount.push_back({count, name});
+    }
+    tracker = StepTracker{};
+    std::sort(byCount.rbegin(), byCount.rend());
+    fprintf(report, "\nGL calls per frame: %ld (plus glutGet, glutSwapBuffers, glutPostRedisplay)\n ", total);
+    for (const auto& [count, name] : byCount)
+        fprintf(report, " %s %ld", name.c_str(), count);
+    fprintf(report, "\n");
+}
+
+long peakResidentKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Seconds from the process's start (as the kernel recorded it, in clock ticks) to now.
+double secondsSinceProcessStart()
+{
+    std::ifstream statFile("/proc/self/stat");
+    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    unsigned long long startTicks = 0;
+    for (int number = 3; fields >> field; ++number)
+        if (number == 22) {
+            startTicks = std::stoull(field);
+            break;
+        }
+    std::ifstream uptimeFile("/proc/uptime");
+    double uptime = 0;
+    uptimeFile >> uptime;
+    return uptime - double(startTicks) / double(sysconf(_SC_CLK_TCK));
+}
+
+// The loader's work once more, item by item, in a fresh DataLoader. The models go through a
+// directory spelled differently ("./models/./"), since a path already in the mesh registry
+// would not be imported again; the files and the work are the same as in loadScene.
+void timeLoaderItems()
+{
+    fprintf(report, "\nStart-up items, loaded once more by a fresh DataLoader after the scene (ms):\n");
+    double sum = 0;
+    auto timed = [&](const char* label, auto work) {
+        const Clock::time_point start = Clock::now();
+        work();
+        glFinish();
+        const double milliseconds = millisecondsBetween(start, Clock::now());
+        sum += milliseconds;
+        fprintf(report, "  %-52s %8.1f\n", label, milliseconds);
+    };
+    DataLoader* loader = nullptr;
+    timed("DataLoader construction (loggers, DevIL)", [&] { loader = new DataLoader(); });
+    timed("sky box: loadCubeMap ./images/Skybox/", [&] { loader->loadCubeMap("./images/Skybox/"); });
+    struct Model {
+        const char* label;
+        const char* file;
+        int orientation;
+        bool adjacency;
+    };
+    for (const Model& model : {Model{"model sphere.dae (with its textures)", "sphere.dae", 4, false},
+                               Model{"model Tempel.dae (with its textures)", "Tempel.dae", 2, true},
+                               Model{"model Becken.dae (with its textures)", "Becken.dae", 2, true},
+                               Model{"model Ground.dae (with its textures)", "Ground.dae", 2, true},
+                               Model{"model WaterPlane.dae (with its textures)", "WaterPlane.dae", 2, true}})
+        timed(model.label, [&] {
+            loader->loadModel("./models/./", model.file, model.orientation, model.adjacency, new Mesh(),
+                              new std::vector<Material*>());
+        });
+    timed("texture ./images/waven.jpg", [&] { loader->loadTexture("./images/waven.jpg"); });
+    timed("DataLoader destruction", [&] { delete loader; });
+    fprintf(report, "  %-52s %8.1f\n", "sum", sum);
+
+    fprintf(report, "\nThe models' textures alone (already inside the model figures above, ms):\n");
+    DataLoader textureLoader;
+    for (const char* model : {"sphere", "Tempel", "Becken", "Ground", "WaterPlane"})
+        for (const char* kind : {"_diffuse.png", "_normal.png"}) {
+            const std::string path = std::string("./models/") + model + kind;
+            if (access(path.c_str(), R_OK) != 0)
+                continue;
+            const Clock::time_point start = Clock::now();
+            textureLoader.loadTexture(path);
+            glFinish();
+            fprintf(report, "  %-52s %8.1f\n", path.c_str(), millisecondsBetween(start, Clock::now()));
+        }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Clock::time_point mainStart = Clock::now();
+    const double processToMain = secondsSinceProcessStart();
+    int frames = 60;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
+            frames = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--no-multisample"))
+            withoutMultisample = true;
+        else {
+            std::fprintf(stderr, "usage: %s [--frames N] [--no-multisample]   (run from the data directory)\n",
+                         argv[0]);
+            return 2;
+        }
+    }
+
+    // The figures keep the terminal; the program's lines go to a file checked afterwards.
+    std::fflush(stdout);
+    report = fdopen(dup(STDOUT_FILENO), "w");
+    setvbuf(report, nullptr, _IOLBF, 0);
+    char logName[] = "/tmp/okv-benchmark-output-XXXXXX";
+    const int log = mkstemp(logName);
+    dup2(log, STDOUT_FILENO);
+    close(log);
+
+    Renderer& renderer = Renderer::instance();
+    int windowArgc = 1;
+    renderer.initWindow(&windowArgc, argv);
+    glFinish();
+    const Clock::time_point windowDone = Clock::now();
+    renderer.initShaders();
+    glFinish();
+    const Clock::time_point shadersDone = Clock::now();
+    renderer.loadScene();
+    glFinish();
+    const Clock::time_point sceneDone = Clock::now();
+    // The program's own next steps: full screen, clock start, main loop until the first swap.
+    glutFullScreen();
+    renderer.lastFrameTime = glutGet(GLUT_ELAPSED_TIME);
+    while (swapCount == 0)
+        glutMainLoopEvent();
+    glFinish();
+    const Clock::time_point firstFrameDone = Clock::now();
+    const int firstFrameWidth = renderer.windowWidth, firstFrameHeight = renderer.windowHeight;
+    const double secondFrame = renderFrameAt(0.0f);
+    // After the start-up figures, so that they carry no cost of the benchmark's own.
+    replaceGlewEntryPoints();
+    const double startupToFirstFrame = processToMain + millisecondsBetween(mainStart, firstFrameDone) / 1000.0;
+
+    GLint samples = 0, stencilBits = 0, timerBits = 0;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE,
+                                          &stencilBits);
+    glGetQueryiv(GL_TIME_ELAPSED, GL_QUERY_COUNTER_BITS, &timerBits);
+
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    fprintf(report, "okv_benchmark: %s, %s; window samples %d, stencil bits %d%s; LP_NUM_THREADS %s; %ld CPUs\n",
+            reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+            reinterpret_cast<const char*>(glGetString(GL_VERSION)), samples, stencilBits,
+            withoutMultisample ? " (GLUT_MULTISAMPLE dropped for this run)" : "", threads ? threads : "unset",
+            sysconf(_SC_NPROCESSORS_ONLN));
+
+    fprintf(report, "\nStart-up (ms)\n");
+    fprintf(report, "  %-52s %8.1f\n", "process start to main", processToMain * 1000.0);
+    fprintf(report, "  %-52s %8.1f\n", "initWindow", millisecondsBetween(mainStart, windowDone));
+    fprintf(report, "  %-52s %8.1f\n", "initShaders", millisecondsBetween(windowDone, shadersDone));
+    fprintf(report, "  %-52s %8.1f\n", "loadScene (models, textures, sky box)", millisecondsBetween(shadersDone, sceneDone));
+    char label[96];
+    std::snprintf(label, sizeof label, "first frame (at %dx%d, shader JIT included)", firstFrameWidth,
+                  firstFrameHeight);
+    fprintf(report, "  %-52s %8.1f\n", label, millisecondsBetween(sceneDone, firstFrameDone));
+    fprintf(report, "  %-52s %8.1f\n", "second frame, for comparison", secondFrame);
+    fprintf(report, "  %-52s %8.1f\n", "process start to first frame on screen", startupToFirstFrame * 1000.0);
+
+    fprintf(report, "\nFrame time, %d frames over the camera loop, each closed by glFinish\n", frames);
+    measureFrames(1280, 1024, frames);
+    measureFrames(1920, 1080, frames);
+
+    resizeWindow(1280, 1024);
+    const int stepFrames = std::max(5, frames / 3);
+    if (timerBits > 0)
+        measureSteps(Measure::TimerQueries, stepFrames,
+                     "GL timer queries (GL_TIME_ELAPSED) per pass and step at 1280x1024; on llvmpipe they time the "
+                     "rasteriser threads, not the vertex and geometry stages");
+    else
+        fprintf(report, "\nGL_TIME_ELAPSED has no counter bits here: no timer query figures\n");
+    measureSteps(Measure::MainThread, stepFrames,
+                 "Main-thread time per pass and step at 1280x1024 (issuing the calls; on llvmpipe this includes "
+                 "vertex and geometry shading and binning, rasterisation runs later in its threads)");
+    measureSteps(Measure::FinishEachStep, stepFrames,
+                 "Wall time per pass and step at 1280x1024 with glFinish closing every step (serialised, so each "
+                 "step carries all its own work; the sum exceeds an unserialised frame)");
+
+    countCallsPerFrame();
+
+    fprintf(report, "\nPeak resident memory (ru_maxrss) after all frames: %.1f MB\n",
+            double(peakResidentKilobytes()) / 1024.0);
+
+    timeLoaderItems();
+
+    std::fflush(stdout);
+    std::ifstream programOutput(logName);
+    const std::string output((std::istreambuf_iterator<char>(programOutput)), std::istreambuf_iterator<char>());
+    std::remove(logName);
+    const size_t at = output.find("After loadScene GLErrorCode:");
+    fprintf(report, "\nProgram output: %zu bytes; %s\n", output.size(),
+            at == std::string::npos ? "no \"After loadScene GLErrorCode:\" line"
+                                    : output.substr(at, output.find('\n', at) - at).c_str());
+    return 0;
+}
