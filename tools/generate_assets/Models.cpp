@@ -94,7 +94,7 @@ MeshData roof() {
     // repeats around it would line up into a visible pattern.
     LatheOptions options;
     options.segments = 48;
-    options.worldPerRepeat = 2.0f * marbleWorldPerRepeat;
+    options.worldPerRepeat = 3.0f * marbleWorldPerRepeat;
     options.uRepeats = std::round(2.0f * pi * 36.0f / options.worldPerRepeat);
     return lathe(profile, options);
 }
