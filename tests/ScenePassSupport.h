@@ -1,0 +1,51 @@
+#pragma once
+
+// What the tests of scene assembly, scene pass and frame share: the real scene, loaded once
+// per test process from the data directory the build fills, exactly as the program loads it.
+
+#include "GLTestSupport.h"
+#include "app/Renderer.h"
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+// Programs, scene and an 800 x 600 projection, as the program has them before its first frame.
+inline Renderer& rendererWithScene()
+{
+    ensureGLContext();
+    Renderer& renderer = Renderer::instance();
+    if (renderer.water == nullptr) {
+        // The paths inside the scene are relative to the data directory, like the program's.
+        EXPECT_EQ(chdir(OKV_DATA_DIR), 0);
+        StdoutCapture quiet;
+        renderer.initShaders();
+        renderer.loadScene();
+        renderer.reshape(800, 600);
+    }
+    return renderer;
+}
+
+// Renders one frame at animation time t without letting the clock move.
+inline void renderFrameAt(Renderer& renderer, float t)
+{
+    renderer.animationTime = t;
+    renderer.lastFrameTime = glutGet(GLUT_ELAPSED_TIME);
+    renderer.renderFrame();
+    glFinish();
+}
+
+inline float uniformFloat(GLuint program, const char* name)
+{
+    float value = 0;
+    glGetUniformfv(program, glGetUniformLocation(program, name), &value);
+    return value;
+}
+
+inline int uniformInt(GLuint program, const char* name)
+{
+    GLint value = 0;
+    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
+    return value;
+}

@@ -1,0 +1,352 @@
+// Whether the stencil count of the shadow volumes says "in shadow" exactly where the light is
+// blocked: the depth and stencil buffers a real frame leaves behind are unprojected to world
+// points and compared with a ray cast on the CPU against the casters' own triangles.
+
+#include "ScenePassSupport.h"
+
+#include "gl/Vertex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+struct Point {
+    double x = 0, y = 0, z = 0;
+};
+
+Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Point operator*(Point a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+double dot(Point a, Point b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Point cross(Point a, Point b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+double length(Point a) { return std::sqrt(dot(a, a)); }
+Point normalized(Point a) { return a * (1.0 / length(a)); }
+double axis(Point a, int i) { return i == 0 ? a.x : i == 1 ? a.y : a.z; }
+
+Point transformed(const Mat4& M, const float* p)
+{
+    const Vec4 v = M * Vec4(p[0], p[1], p[2], 1.0f);
+    return {v.x, v.y, v.z};
+}
+
+struct Triangle {
+    Point corner[3];
+};
+
+// The casters' triangles in the world of one pass, read back from the GL buffers they are
+// drawn from. The copy-read target leaves the vertex array's index binding alone.
+std::vector<Triangle> casterTriangles(const std::vector<Renderable*>& casters, bool mirrored)
+{
+    std::vector<Triangle> triangles;
+    for (Renderable* object : casters) {
+        GLint size = 0;
+        glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->vertexBuffer.id);
+        glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
+        std::vector<Vertex> vertices(size_t(size) / sizeof(Vertex));
+        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, size, vertices.data());
+        std::vector<GLuint> indices(object->mesh->indexCount);
+        glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->indexBuffer.id);
+        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data());
+        glBindBuffer(GL_COPY_READ_BUFFER, 0);
+
+        const bool wasReflected = object->reflected;
+        object->reflected = mirrored;
+        const Mat4 world = object->worldMatrix();
+        object->reflected = wasReflected;
+        // Adjacency primitives keep the triangle's own corners at 0, 2 and 4.
+        const size_t stride = object->mesh->adjacency ? 6 : 3;
+        const size_t step = stride / 3;
+        for (size_t first = 0; first + stride <= indices.size(); first += stride) {
+            Triangle triangle;
+            for (size_t k = 0; k < 3; ++k)
+                triangle.corner[k] = transformed(world, vertices.at(indices[first + k * step]).position);
+            triangles.push_back(triangle);
+        }
+    }
+    return triangles;
+}
+
+// A bounding-volume tree over triangles, for occlusion queries along segments.
+class Occluders {
+public:
+    explicit Occluders(std::vector<Triangle> all) : triangles(std::move(all))
+    {
+        order.resize(triangles.size());
+        std::iota(order.begin(), order.end(), 0);
+        build(0, int(order.size()));
+    }
+
+    // Whether the segment from a to b passes through a triangle.
+    bool blocked(Point a, Point b) const { return !nodes.empty() && blockedIn(0, a, b - a); }
+
+private:
+    struct Node {
+        Point low, high;
+        int first = 0, count = 0;  // leaf triangles in order[first, first + count)
+        int right = -1;            // the left child follows its parent
+    };
+    std::vector<Triangle> triangles;
+    std::vector<int> order;
+    std::vector<Node> nodes;
+
+    Point centre(int t) const
+    {
+        const Triangle& T = triangles[size_t(t)];
+        return (T.corner[0] + T.corner[1] + T.corner[2]) * (1.0 / 3.0);
+    }
+
+    void build(int first, int count)
+    {
+        const int index = int(nodes.size());
+        nodes.push_back({});
+        Point low{1e30, 1e30, 1e30}, high{-1e30, -1e30, -1e30};
+        for (int i = first; i < first + count; ++i)
+            for (const Point& p : triangles[size_t(order[size_t(i)])].corner) {
+                low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+                high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+            }
+        nodes[size_t(index)].low = low;
+        nodes[size_t(index)].high = high;
+        if (count <= 4) {
+            nodes[size_t(index)].first = first;
+            nodes[size_t(index)].count = count;
+            return;
+        }
+        const Point extent = high - low;
+        const int split = extent.x > extent.y ? (extent.x > extent.z ? 0 : 2) : (extent.y > extent.z ? 1 : 2);
+        const auto begin = order.begin() + first;
+        std::nth_element(begin, begin + count / 2, begin + count,
+                         [&](int a, int b) { return axis(centre(a), split) < axis(centre(b), split); });
+        build(first, count / 2);
+        nodes[size_t(index)].right = int(nodes.size());
+        build(first + count / 2, count - count / 2);
+    }
+
+    static bool segmentMeetsBox(const Node& node, Point a, Point d)
+    {
+        double enter = 0, leave = 1;
+        for (int i = 0; i < 3; ++i) {
+            const double o = axis(a, i), v = axis(d, i);
+            const double lo = axis(node.low, i), hi = axis(node.high, i);
+            if (std::abs(v) < 1e-12) {
+                if (o < lo || o > hi)
+                    return false;
+                continue;
+            }
+            double t0 = (lo - o) / v, t1 = (hi - o) / v;
+            if (t0 > t1)
+                std::swap(t0, t1);
+            enter = std::max(enter, t0);
+            leave = std::min(leave, t1);
+            if (enter > leave)
+                return false;
+        }
+        return true;
+    }
+
+    static bool segmentMeetsTriangle(const Triangle& T, Point a, Point d)
+    {
+        const Point e1 = T.corner[1] - T.corner[0], e2 = T.corner[2] - T.corner[0];
+        const Point p = cross(d, e2);
+        const double determinant = dot(e1, p);
+        if (std::abs(determinant) < 1e-12)
+            return false;
+        const Point s = a - T.corner[0];
+        const double u = dot(s, p) / determinant;
+        if (u < 0 || u > 1)
+            return false;
+        const Point q = cross(s, e1);
+        const double v = dot(d, q) / determinant;
+        if (v < 0 || u + v > 1)
+            return false;
+        const double t = dot(e2, q) / determinant;
+        return t > 0 && t < 1;
+    }
+
+    bool blockedIn(int index, Point a, Point d) const
+    {
+        const Node& node = nodes[size_t(index)];
+        if (!segmentMeetsBox(node, a, d))
+            return false;
+        if (node.right < 0) {
+            for (int i = node.first; i < node.first + node.count; ++i)
+                if (segmentMeetsTriangle(triangles[size_t(order[size_t(i)])], a, d))
+                    return true;
+            return false;
+        }
+        return blockedIn(index + 1, a, d) || blockedIn(node.right, a, d);
+    }
+};
+
+// The depth and stencil of the framebuffer bound for reading, and how to turn its pixels
+// back into world points.
+struct Target {
+    int width = 0, height = 0;
+    std::vector<float> depth;
+    std::vector<unsigned char> stencil;
+    Mat4 projection, view;
+    float sampleX = 0.5f, sampleY = 0.5f;  // where in its pixel the read depth was taken
+
+    Target(int w, int h, const Mat4& P, const Mat4& V) : width(w), height(h), projection(P), view(V)
+    {
+        depth.resize(size_t(w) * size_t(h));
+        stencil.resize(size_t(w) * size_t(h));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        glReadPixels(0, 0, w, h, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
+        // A multisampled window reads back the values of its first sample, which does not
+        // lie at the pixel's centre: unprojecting from the centre tilts every surface.
+        GLint sampleBuffers = 0;
+        glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+        if (sampleBuffers > 0) {
+            float position[2] = {0.5f, 0.5f};
+            glGetMultisamplefv(GL_SAMPLE_POSITION, 0, position);
+            sampleX = position[0];
+            sampleY = position[1];
+        }
+    }
+
+    float depthAt(int x, int y) const { return depth[size_t(y) * size_t(width) + size_t(x)]; }
+    bool shadowAt(int x, int y) const { return stencil[size_t(y) * size_t(width) + size_t(x)] != 0; }
+
+    // The inverse of the perspective projection, then of the rigid view matrix.
+    Point world(int x, int y) const
+    {
+        const double nx = 2.0 * (x + sampleX) / width - 1.0, ny = 2.0 * (y + sampleY) / height - 1.0;
+        const double nz = 2.0 * depthAt(x, y) - 1.0;
+        const double ze = -double(projection[14]) / (nz + double(projection[10]));
+        const Point eye{nx * -ze / double(projection[0]), ny * -ze / double(projection[5]), ze};
+        const Point d = eye - Point{view[12], view[13], view[14]};
+        return {view[0] * d.x + view[1] * d.y + view[2] * d.z, view[4] * d.x + view[5] * d.y + view[6] * d.z,
+                view[8] * d.x + view[9] * d.y + view[10] * d.z};
+    }
+};
+
+struct Agreement {
+    int compared = 0;
+    int agreed = 0;
+    int shadowed = 0;  // compared samples the CPU finds in shadow
+    double fraction() const { return compared ? double(agreed) / compared : 0.0; }
+};
+
+// Samples a grid. A sample counts when it shows geometry (not the cleared depth), lies on a
+// smooth surface turned towards the light, and its neighbours on the grid get the same CPU
+// answer, so that rasterisation at shadow edges and depth steps cannot decide it.
+Agreement compareShadows(const Target& target, Point light, Point eye, const Occluders& occluders, int spacing)
+{
+    const int columns = (target.width - 2) / spacing, rows = (target.height - 2) / spacing;
+    enum Answer : signed char { none = -1, lit = 0, shadowed = 1 };
+    std::vector<signed char> answer(size_t(columns) * size_t(rows), none);
+    std::vector<bool> candidate(answer.size(), false);
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column) {
+            const int x = 1 + column * spacing, y = 1 + row * spacing;
+            if (target.depthAt(x, y) >= 1.0f || target.depthAt(x - 1, y) >= 1.0f || target.depthAt(x + 1, y) >= 1.0f ||
+                target.depthAt(x, y - 1) >= 1.0f || target.depthAt(x, y + 1) >= 1.0f)
+                continue;
+            const Point p = target.world(x, y);
+            const Point left = target.world(x - 1, y), right = target.world(x + 1, y);
+            const Point below = target.world(x, y - 1), above = target.world(x, y + 1);
+            Point normal = normalized(cross(right - left, above - below));
+            if (dot(normal, eye - p) < 0)
+                normal = normal * -1.0;
+            const Point toLight = normalized(light - p);
+            const double distance = length(eye - p);
+            // Off the surface by more than the depth buffer's error, towards the light.
+            const Point start = p + normal * (0.02 + 2e-4 * distance) + toLight * 0.05;
+            answer[size_t(row) * size_t(columns) + size_t(column)] = occluders.blocked(start, light) ? shadowed : lit;
+
+            const double bend = std::max(length(left + right - p * 2.0), length(below + above - p * 2.0));
+            candidate[size_t(row) * size_t(columns) + size_t(column)] =
+                bend < 0.002 * distance + 0.02 && dot(normal, toLight) > 0.15;
+        }
+
+    Agreement agreement;
+    for (int row = 1; row + 1 < rows; ++row)
+        for (int column = 1; column + 1 < columns; ++column) {
+            const size_t at = size_t(row) * size_t(columns) + size_t(column);
+            if (!candidate[at])
+                continue;
+            bool boundary = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const signed char neighbour = answer[at + size_t(dy * columns + dx)];
+                    boundary = boundary || (neighbour != none && neighbour != answer[at]);
+                }
+            if (boundary)
+                continue;
+            ++agreement.compared;
+            agreement.shadowed += answer[at] == shadowed;
+            const bool gpu = target.shadowAt(1 + column * spacing, 1 + row * spacing);
+            agreement.agreed += gpu == (answer[at] == shadowed);
+        }
+    return agreement;
+}
+
+Point lightPosition(Renderer& renderer, bool mirrored)
+{
+    renderer.light.reflected = mirrored;
+    const Vec4 p = renderer.light.getWorldPosition();
+    renderer.light.reflected = false;
+    return {p.x, p.y, p.z};
+}
+
+Mat4 projectionInUse(const Renderer& renderer)
+{
+    Mat4 projection;
+    glGetUniformfv(renderer.defaultProgram, glGetUniformLocation(renderer.defaultProgram, "ProjectionMatrix"),
+                   projection.m.data());
+    return projection;
+}
+
+} // namespace
+
+// Animation times chosen on the light's path (parameter t / 3) and the camera's (t / 2):
+// light low over the pool's rim, high above the temple, low from the other side with the
+// columns' shadows across the floor, and the camera outside with the shadows falling into the pool.
+TEST(ShadowGLTest, StencilCountMatchesARayCastInTheScreenAndTheReflectionPass)
+{
+    Renderer& renderer = rendererWithScene();
+    int shadowedSamples = 0;
+    for (const float time : {0.3f, 1.5f, 2.6f, 7.0f, 8.5f}) {
+        SCOPED_TRACE("animation time " + std::to_string(time));
+        renderFrameAt(renderer, time);
+        const Mat4 projection = projectionInUse(renderer);
+        const Mat4 view = renderer.camera.worldMatrix();
+        const Vec4 eye = renderer.camera.getPosition();
+        const Point eyePoint{eye.x, eye.y, eye.z};
+
+        // Depth and stencil are not swapped with the colour, so they still hold the screen pass.
+        const Target screen(renderer.windowWidth, renderer.windowHeight, projection, view);
+        const Occluders screenCasters(casterTriangles(renderer.screenLists.shadowCasters, false));
+        const Agreement onScreen =
+            compareShadows(screen, lightPosition(renderer, false), eyePoint, screenCasters, 3);
+
+        // The reflection pass used the window's projection in its square target, on the
+        // mirrored world with the mirrored light.
+        renderer.water->reflectionBuffer.bind();
+        const Target reflection(1024, 1024, projection, view);
+        renderer.water->reflectionBuffer.unbind();
+        const Occluders mirroredCasters(casterTriangles(renderer.reflectionLists.shadowCasters, true));
+        const Agreement inReflection =
+            compareShadows(reflection, lightPosition(renderer, true), eyePoint, mirroredCasters, 4);
+
+        std::cout << "animation time " << time << ": screen pass " << onScreen.agreed << " of " << onScreen.compared
+                  << " samples agree (" << 100.0 * onScreen.fraction() << "%, " << onScreen.shadowed
+                  << " in shadow), reflection pass " << inReflection.agreed << " of " << inReflection.compared
+                  << " (" << 100.0 * inReflection.fraction() << "%, " << inReflection.shadowed << " in shadow)"
+                  << std::endl;
+        shadowedSamples += onScreen.shadowed + inReflection.shadowed;
+        EXPECT_GT(onScreen.compared, 5000);
+        EXPECT_GE(onScreen.fraction(), 0.99);
+        EXPECT_GT(inReflection.compared, 1000);
+        EXPECT_GE(inReflection.fraction(), 0.99);
+    }
+    // Agreement means nothing if no shadow was ever in the picture.
+    EXPECT_GT(shadowedSamples, 2000);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
