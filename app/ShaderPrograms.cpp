@@ -150,6 +150,9 @@ void Renderer::initShaders()
     glDepthFunc(GL_LEQUAL);
     // The cull face itself is chosen per scene pass.
     glEnable(GL_CULL_FACE);
+    // The water plane cuts the scene of the off-screen passes through this clip distance,
+    // which every vertex stage writes.
+    glEnable(GL_CLIP_DISTANCE0);
     std::printf("%d\n", glGetError());
     std::fflush(stdout);
 }

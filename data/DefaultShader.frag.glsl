@@ -3,8 +3,6 @@
 // "ambientPower" 0 where the stencil says the point is lit (direct light only), then with
 // "lightColor" 0 and "ambientPower" 1 everywhere (ambient only).
 
-uniform float cutPlaneHeight;
-uniform int cutPlaneMode;    // -1: keep only what lies below the cut plane; 0: keep everything
 uniform float ambientPower;
 uniform float shininess;
 uniform vec3 camWorldPos;
@@ -45,9 +43,6 @@ vec3 shadingNormal(vec3 normal)
 
 void main()
 {
-    if (cutPlaneMode == -1 && worldPosition.y > cutPlaneHeight)
-        discard;
-
     vec3 albedo = tint * (hasTexture(texDiffuse) ? texture(texDiffuse, texCoord).rgb : untexturedAlbedo);
     vec3 surfaceNormal = normalize(worldNormal);
     vec3 normal = shadingNormal(surfaceNormal);

@@ -4,6 +4,8 @@
 uniform mat4 ProjectionMatrix;
 uniform mat4 ViewMatrix;
 uniform mat4 ModelMatrix;
+uniform float cutPlaneHeight;
+uniform int cutPlaneMode;  // -1: keep only what lies below the cut plane; 0: keep everything
 
 in vec3 in_Position;
 in vec3 in_Color;
@@ -33,4 +35,7 @@ void main()
     worldTangent = toWorld * in_Tangent;
     worldBitangent = toWorld * in_Bitangent;
     gl_Position = ProjectionMatrix * ViewMatrix * world;
+    // Clipped here rather than discarded per fragment: a shader that may discard loses the
+    // early depth test, and every hidden fragment would be shaded.
+    gl_ClipDistance[0] = cutPlaneMode == -1 ? cutPlaneHeight - world.y : 1.0;
 }

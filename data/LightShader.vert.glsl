@@ -10,4 +10,5 @@ in vec3 in_Position;
 void main()
 {
     gl_Position = ProjectionMatrix * ViewMatrix * ModelMatrix * vec4(in_Position, 1.0);
+    gl_ClipDistance[0] = 1.0;  // never cut by the water plane
 }

@@ -1,13 +1,6 @@
 #version 150 core
-// Depth pre-pass: writes depth only (no colour buffer is selected), honouring the cut plane.
-
-uniform float cutPlaneHeight;
-uniform int cutPlaneMode;  // -1: keep only what lies below the cut plane; 0: keep all
-
-in float worldHeight;
+// Depth pre-pass: no colour buffer is selected, so only depth is written.
 
 void main()
 {
-    if (cutPlaneMode == -1 && worldHeight > cutPlaneHeight)
-        discard;
 }

@@ -51,9 +51,11 @@ bool facesLight(vec3 a, vec3 b, vec3 c)
     return isMirrored == 1 ? facing < 0.0 : facing > 0.0;
 }
 
+// Volumes are never cut by the water plane: what they shadow may lie below it.
 void emitNear(int corner)
 {
     gl_Position = viewProjection * vec4(capPosition[corner], 1.0);
+    gl_ClipDistance[0] = 1.0;
     EmitVertex();
 }
 
@@ -62,6 +64,7 @@ void emitNear(int corner)
 void emitFar(int corner)
 {
     gl_Position = viewProjection * vec4(capPosition[corner] - lightPos, 0.0);
+    gl_ClipDistance[0] = 1.0;
     EmitVertex();
 }
 

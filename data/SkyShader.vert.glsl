@@ -12,4 +12,5 @@ void main()
 {
     direction = in_Position;
     gl_Position = ProjectionMatrix * ModelMatrix * vec4(in_Position, 1.0);
+    gl_ClipDistance[0] = 1.0;  // never cut by the water plane
 }

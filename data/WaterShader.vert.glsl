@@ -20,4 +20,5 @@ void main()
     texCoord = in_TextCord;
     gl_Position = ProjectionMatrix * ViewMatrix * world;
     projectedPosition = TextureCorrection * gl_Position;
+    gl_ClipDistance[0] = 1.0;  // never cut by the water plane
 }
