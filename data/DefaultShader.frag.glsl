@@ -41,20 +41,35 @@ vec3 shadingNormal(vec3 normal)
     return dot(mapped, mapped) > 1e-8 ? normalize(mapped) : normal;
 }
 
+// Direct light from the point light: diffuse plus a highlight tinted by the material.
+vec3 directLight(vec3 albedo, vec3 surfaceNormal, vec3 normal)
+{
+    vec3 toLight = normalize(lightPos - worldPosition);
+    // A surface turned away from the light gets none, whatever its normal map says.
+    if (dot(surfaceNormal, toLight) <= 0.0)
+        return vec3(0.0);
+    vec3 toEye = normalize(camWorldPos - worldPosition);
+    float diffuse = max(dot(normal, toLight), 0.0);
+    float specular = pow(max(dot(normal, normalize(toLight + toEye)), 0.0), max(shininess, 1.0));
+    return lightColor.rgb * (albedo * diffuse + ambientColor * specular);
+}
+
+// Light from the sky above and the ground below, blended by where the normal points.
+vec3 ambientLight(vec3 albedo, vec3 normal)
+{
+    return ambientPower * albedo * mix(groundLight, skyLight, 0.5 + 0.5 * normal.y);
+}
+
 void main()
 {
     vec3 albedo = tint * (hasTexture(texDiffuse) ? texture(texDiffuse, texCoord).rgb : untexturedAlbedo);
     vec3 surfaceNormal = normalize(worldNormal);
     vec3 normal = shadingNormal(surfaceNormal);
-    vec3 toLight = normalize(lightPos - worldPosition);
-    vec3 toEye = normalize(camWorldPos - worldPosition);
-
-    // A surface turned away from the light gets none, whatever its normal map says.
-    float facing = step(0.0, dot(surfaceNormal, toLight));
-    float diffuse = max(dot(normal, toLight), 0.0);
-    float specular = pow(max(dot(normal, normalize(toLight + toEye)), 0.0), max(shininess, 1.0));
-    vec3 direct = facing * lightColor.rgb * (albedo * diffuse + ambientColor * specular);
-
-    vec3 ambient = albedo * mix(groundLight, skyLight, 0.5 + 0.5 * normal.y);
-    fragColor = vec4(direct + ambientPower * ambient, 1.0);
+    // Each of the two passes needs only one of the terms; the other would come out as 0.
+    vec3 color = vec3(0.0);
+    if (lightColor != vec4(0.0))
+        color += directLight(albedo, surfaceNormal, normal);
+    if (ambientPower != 0.0)
+        color += ambientLight(albedo, normal);
+    fragColor = vec4(color, 1.0);
 }
