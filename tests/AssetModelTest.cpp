@@ -418,9 +418,9 @@ TEST(AssetPlacementTest, CameraEyeNeverEntersTempleOrPool) {
     EXPECT_NEAR(eyeAt(0.5).z, 22.5, 1e-9);
     EXPECT_NEAR(eyeAt(4.0).y, 50.0, 1e-9);
 
-    // Besides the eye itself, points a little away from it in every axis direction stay
-    // outside, so the near plane does not cut into a column either.
-    const double margin = 1.0;
+    // Besides the eye itself, points 2 units away from it in every axis direction stay outside:
+    // the near plane (distance 1, about as wide) must not cut into a column either.
+    const double margin = 2.0;
     const Point offsets[7] = {{0, 0, 0},       {margin, 0, 0}, {-margin, 0, 0}, {0, margin, 0},
                               {0, -margin, 0}, {0, 0, margin}, {0, 0, -margin}};
     int collisions = 0;

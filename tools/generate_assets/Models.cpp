@@ -4,11 +4,14 @@
 
 namespace assets {
 
+namespace {
+
+// The camera leaves the temple twice, at heights 20 to 31, through the ring of columns; with
+// fourteen columns starting at this angle (degrees from +x towards +z) both crossings pass at
+// least 5 units from a column's axis.
 const float templeColumnRadius = 41.0f;
 const int templeColumnCount = 14;
 const float templeFirstColumnDegrees = 25.2f;
-
-namespace {
 
 const float pi = 3.14159265358979f;
 const float marbleWorldPerRepeat = 8.0f;

@@ -12,11 +12,6 @@ namespace assets {
 // opening for the pool, fourteen columns with bases and capitals, an entablature ring and a
 // dome with a finial. Each part is a separate closed solid; no two parts share a position.
 MeshData templeMesh();
-// Column angles (degrees, from +x towards +z) are chosen so that the camera's path from the
-// inside to the outside passes between two columns.
-extern const float templeColumnRadius;
-extern const int templeColumnCount;
-extern const float templeFirstColumnDegrees;
 
 // A square stone pool 30 x 12 x 30 from y = 4 to 16, with a cavity 27 x 27 down to y = 6.5,
 // as one closed solid (walls and floor together).
