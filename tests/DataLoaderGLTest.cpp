@@ -243,7 +243,8 @@ TEST_F(DataLoaderGLTest, ModelsWithoutExtentOrWithoutVerticesGetFinitePositions)
         for (float value : vertex.position)
             EXPECT_EQ(value, 0.0f);
 
-    // No vertices at all: bounds are never widened; fitScale and fitOffset stay finite.
+    // No vertices at all (the importer refuses a scene without meshes, so the step is fed
+    // directly): bounds are never widened; fitScale and fitOffset stay finite.
     loader->reset();
     loader->fitBounds();
     EXPECT_EQ(loader->fitScale, 1.0f);
