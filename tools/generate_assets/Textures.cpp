@@ -56,6 +56,13 @@ float marbleVeins(float u, float v) {
 
 float marbleGrain(float u, float v) { return periodicFbm(u, v, 32, 3, 37U); }
 
+// A fine joint along the texture's border: every repeat becomes one dressed block or slab, so
+// the repetition reads as masonry instead of as the same veins recurring.
+float marbleJoint(float u, float v, int size) {
+    float d = std::min(std::min(u, 1.0f - u), std::min(v, 1.0f - v)) * size;
+    return 1.0f - smoothstep(0.5f, 2.0f, d);
+}
+
 // Running-bond tiles, four by four per texture: distance to the nearest joint in tile units
 // and a number per tile for its colour.
 void tileAt(float u, float v, float& jointDistance, int& tileNumber) {
@@ -109,15 +116,17 @@ Image marbleDiffuse(int size) {
             float r = light * (0.95f + warmth) - 0.30f * veins;
             float g = light * (0.93f + 0.5f * warmth) - 0.29f * veins;
             float b = light * 0.89f - 0.26f * veins;
-            image.set(x, y, r, g, b);
+            float joint = 1.0f - 0.3f * marbleJoint(u, v, size);
+            image.set(x, y, r * joint, g * joint, b * joint);
         }
     }
     return image;
 }
 
 Image marbleNormal(int size) {
-    auto heights = sampleField(size, [](float u, float v) {
-        return 0.3f * marbleGrain(u, v) - 0.1f * marbleVeins(u, v) + 0.3f * periodicFbm(u, v, 8, 3, 43U);
+    auto heights = sampleField(size, [size](float u, float v) {
+        return 0.3f * marbleGrain(u, v) - 0.1f * marbleVeins(u, v) + 0.3f * periodicFbm(u, v, 8, 3, 43U) -
+               0.4f * marbleJoint(u, v, size);
     });
     // Polished stone: only a faint ripple, or large surfaces read as rough concrete.
     return normalFromHeight(size, heights, 0.005f);
