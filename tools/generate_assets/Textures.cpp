@@ -56,10 +56,11 @@ float marbleVeins(float u, float v) {
 
 float marbleGrain(float u, float v) { return periodicFbm(u, v, 32, 3, 37U); }
 
-// A fine joint along the texture's border: every repeat becomes one dressed block or slab, so
-// the repetition reads as masonry instead of as the same veins recurring.
+// A fine joint through the middle of the texture in both directions: every repeat becomes one
+// dressed block or slab, so the repetition reads as masonry instead of as the same veins
+// recurring. In the middle rather than on the border, the texture's own wrap stays smooth.
 float marbleJoint(float u, float v, int size) {
-    float d = std::min(std::min(u, 1.0f - u), std::min(v, 1.0f - v)) * size;
+    float d = std::min(std::fabs(u - 0.5f), std::fabs(v - 0.5f)) * size;
     return 1.0f - smoothstep(0.5f, 2.0f, d);
 }
 
