@@ -1,34 +1,12 @@
+#include "GLProbes.h"
 #include "MeshDrawing.h"
 
 #include "gl/Mesh.h"
 
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <tuple>
-#include <gtest/gtest.h>
-
-namespace {
-
-// Counts the real glBindVertexArray calls by routing GLEW's function pointer through a counter.
-int bindVertexArrayCalls = 0;
-PFNGLBINDVERTEXARRAYPROC realBindVertexArray = nullptr;
-
-void GLAPIENTRY countingBindVertexArray(GLuint array)
-{
-    ++bindVertexArrayCalls;
-    realBindVertexArray(array);
-}
-
-struct BindVertexArrayCounter {
-    BindVertexArrayCounter()
-    {
-        realBindVertexArray = glBindVertexArray;
-        glBindVertexArray = countingBindVertexArray;
-    }
-    ~BindVertexArrayCounter() { glBindVertexArray = realBindVertexArray; }
-};
-
-} // namespace
 
 TEST(GLBufferGLTest, BindRefusesAMissingNameAndOtherwiseReportsThePendingErrorCode)
 {
@@ -57,7 +35,7 @@ TEST(VertexArrayObjectGLTest, CacheSkipsRedundantBindsAndIgnoresArraysNeverCreat
     VertexArrayObject first, second, never;
     glGenVertexArrays(1, &first.id);
     glGenVertexArrays(1, &second.id);
-    BindVertexArrayCounter counter;
+    CallCounter<glBindVertexArray> counter;
     const struct {
         const char* name;
         std::function<void()> action;
@@ -74,11 +52,11 @@ TEST(VertexArrayObjectGLTest, CacheSkipsRedundantBindsAndIgnoresArraysNeverCreat
         {"unbind with nothing current", VertexArrayObject::unbind, 0, 0, ""},
     };
     for (const auto& step : steps) {
-        bindVertexArrayCalls = 0;
+        counter.calls = 0;
         StdoutCapture output;
         step.action();
         EXPECT_EQ(output.text(), step.printed) << step.name;
-        EXPECT_EQ(bindVertexArrayCalls, step.glCalls) << step.name;
+        EXPECT_EQ(counter.calls, step.glCalls) << step.name;
         EXPECT_EQ(currentVertexArray, step.bound) << step.name;
         EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), step.bound) << step.name;
     }
@@ -90,8 +68,7 @@ TEST(MeshGLTest, UploadRecordsTheLayoutAndLeavesNoArrayBound)
     const Vertex vertices[3] = {};
     const GLuint indices[] = {2, 0, 1, 1, 2, 0};
     Mesh mesh;
-    BindVertexArrayCounter counter;
-    bindVertexArrayCalls = 0;
+    CallCounter<glBindVertexArray> counter;
     StdoutCapture output;
     mesh.upload(indices, 6, vertices, 3, true);
     EXPECT_EQ(output.text(), "GLBuffer::bind::glErrorCode:0\nGLBuffer::allocate::glErrorCode:0\n"
@@ -101,7 +78,7 @@ TEST(MeshGLTest, UploadRecordsTheLayoutAndLeavesNoArrayBound)
                              "VertexArrayObject:init(3):Error:0\nVertexArrayObject:init(4):Error:0\n"
                              "VertexArrayObject:init(4):Error:0\nVertexArrayObject:init(4):Error:0\n");
     // One bind to fill the array, one unbind after it: init's own bind finds the array current.
-    EXPECT_EQ(bindVertexArrayCalls, 2);
+    EXPECT_EQ(counter.calls, 2);
     EXPECT_EQ(currentVertexArray, 0u);
     EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), 0u);
     EXPECT_EQ(boundName(GL_ARRAY_BUFFER_BINDING), mesh.vertexBuffer.id);

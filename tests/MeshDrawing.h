@@ -3,20 +3,14 @@
 // What the GL tests of the wrappers share: a square off-screen target, a program that paints
 // every fragment one colour, vertices that carry nothing but a position, and binding queries.
 
+#include "GLProbes.h"
 #include "GLTestSupport.h"
 #include "gl/FrameBuffer.h"
 #include "gl/ProgramCache.h"
 #include "gl/Vertex.h"
 
+#include <utility>
 #include <vector>
-
-// The name bound at a binding point (GL_ARRAY_BUFFER_BINDING and the like).
-inline GLuint boundName(GLenum binding)
-{
-    GLint name = 0;
-    glGetIntegerv(binding, &name);
-    return GLuint(name);
-}
 
 inline Vertex vertexAt(float x, float y)
 {
@@ -26,26 +20,30 @@ inline Vertex vertexAt(float x, float y)
     return vertex;
 }
 
-// Positions pass through unchanged, so vertices are given in normalised device coordinates;
-// in_Position sits on location 0, where every mesh feeds its positions. Made current.
+// Compiles and links a vertex and a fragment shader with in_Position on location 0, where
+// every mesh feeds its positions.
+inline GLuint linkProgram(const char* vertex, const char* fragment)
+{
+    const GLuint program = glCreateProgram();
+    for (auto [stage, source] : {std::pair{GL_VERTEX_SHADER, vertex}, std::pair{GL_FRAGMENT_SHADER, fragment}}) {
+        const GLuint shader = glCreateShader(stage);
+        glShaderSource(shader, 1, &source, nullptr);
+        glCompileShader(shader);
+        glAttachShader(program, shader);
+    }
+    glBindAttribLocation(program, 0, "in_Position");
+    glLinkProgram(program);
+    return program;
+}
+
+// Positions pass through unchanged, so vertices are given in normalised device coordinates.
+// Made current.
 inline void usePaintingProgram()
 {
-    static GLuint program = 0;
-    if (program == 0) {
-        const char* sources[2] = {"#version 150 core\nin vec3 in_Position;\n"
-                                  "void main() { gl_Position = vec4(in_Position, 1.0); }\n",
-                                  "#version 150 core\nout vec4 colour;\n"
-                                  "void main() { colour = vec4(1.0, 0.0, 1.0, 1.0); }\n"};
-        program = glCreateProgram();
-        for (int stage = 0; stage < 2; ++stage) {
-            const GLuint shader = glCreateShader(stage == 0 ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
-            glShaderSource(shader, 1, &sources[stage], nullptr);
-            glCompileShader(shader);
-            glAttachShader(program, shader);
-        }
-        glBindAttribLocation(program, 0, "in_Position");
-        glLinkProgram(program);
-    }
+    static const GLuint program =
+        linkProgram("#version 150 core\nin vec3 in_Position;\n"
+                    "void main() { gl_Position = vec4(in_Position, 1.0); }\n",
+                    "#version 150 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0, 0.0, 1.0, 1.0); }\n");
     useProgram(program);
 }
 

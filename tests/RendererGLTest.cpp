@@ -1,3 +1,4 @@
+#include "GLProbes.h"
 #include "GLTestSupport.h"
 
 #include "app/Callbacks.h"
@@ -5,45 +6,19 @@
 #include "app/ShaderPrograms.h"
 #include "gl/ProgramCache.h"
 
+#include <array>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
-
-// Counts the real glUseProgram calls by routing GLEW's function pointer through a counter.
-int useProgramCalls = 0;
-PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
-
-void GLAPIENTRY countingUseProgram(GLuint program)
-{
-    ++useProgramCalls;
-    realUseProgram(program);
-}
-
-class UseProgramCounter {
-public:
-    UseProgramCounter()
-    {
-        realUseProgram = glUseProgram;
-        glUseProgram = countingUseProgram;
-        useProgramCalls = 0;
-    }
-    ~UseProgramCounter() { glUseProgram = realUseProgram; }
-};
 
 uint32_t bitsOf(float value)
 {
     uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
-}
-
-GLuint programInUse()
-{
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    return GLuint(program);
 }
 
 std::vector<float> projectionOf(GLuint program)
@@ -120,22 +95,21 @@ TEST(RendererGLTest, InitShadersBuildsSixCleanProgramsAndTheFixedState)
         EXPECT_EQ(linked, GL_TRUE) << "program " << program;
     }
     EXPECT_EQ(currentProgram, renderer.miniProgram);
-    EXPECT_EQ(programInUse(), renderer.miniProgram);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), renderer.miniProgram);
 
     // Attribute locations are the ones every vertex layout feeds.
-    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Position"), 0);
-    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Normal"), 2);
-    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_TextCord"), 4);
-    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Tangent"), 5);
-    EXPECT_EQ(glGetAttribLocation(renderer.defaultProgram, "in_Bitangent"), 6);
-    EXPECT_EQ(glGetAttribLocation(renderer.waterProgram, "in_TextCord"), 4);
-    EXPECT_EQ(glGetAttribLocation(renderer.shadowVolumeProgram, "in_NormalAV"), 3);
+    const GLuint D = renderer.defaultProgram;
+    for (auto [program, name, location] :
+         {std::tuple{D, "in_Position", 0}, {D, "in_Normal", 2}, {D, "in_TextCord", 4}, {D, "in_Tangent", 5},
+          {D, "in_Bitangent", 6}, {renderer.waterProgram, "in_TextCord", 4},
+          {renderer.shadowVolumeProgram, "in_NormalAV", 3}})
+        EXPECT_EQ(glGetAttribLocation(program, name), location) << name;
 
-    float height = 0;
-    glGetUniformfv(renderer.defaultProgram, glGetUniformLocation(renderer.defaultProgram, "cutPlaneHeight"), &height);
-    EXPECT_EQ(height, 14.0f);
-    glGetUniformfv(renderer.miniProgram, glGetUniformLocation(renderer.miniProgram, "cutPlaneHeight"), &height);
-    EXPECT_EQ(height, 14.0f);
+    for (GLuint program : {renderer.defaultProgram, renderer.miniProgram}) {
+        float height = 0;
+        glGetUniformfv(program, glGetUniformLocation(program, "cutPlaneHeight"), &height);
+        EXPECT_EQ(height, 14.0f);
+    }
     GLint robust = 0;
     glGetUniformiv(renderer.shadowVolumeProgram, glGetUniformLocation(renderer.shadowVolumeProgram, "robust"),
                    &robust);
@@ -152,14 +126,10 @@ TEST(RendererGLTest, InitShadersBuildsSixCleanProgramsAndTheFixedState)
 
     // The mirrors about the water plane y = 14 and about the ground plane y = 0.
     const Vec4 mirrored = renderer.reflectionMatrix * Vec4(3, 20, -5, 1);
-    EXPECT_FLOAT_EQ(mirrored.x, 3);
-    EXPECT_FLOAT_EQ(mirrored.y, 8);
-    EXPECT_FLOAT_EQ(mirrored.z, -5);
-    EXPECT_FLOAT_EQ((renderer.reflectionMatrix * Vec4(0, 14, 0, 1)).y, 14);
-    EXPECT_FLOAT_EQ((renderer.reflectionMatrix * Vec4(0, 50, 0, 1)).y, -22);
     const Vec4 skyMirrored = renderer.skyReflectionMatrix * Vec4(3, 20, -5, 1);
-    EXPECT_FLOAT_EQ(skyMirrored.y, -20);
-    EXPECT_FLOAT_EQ(skyMirrored.z, -5);
+    EXPECT_EQ((std::array{mirrored.x, mirrored.y, mirrored.z, mirrored.w}), (std::array{3.0f, 8.0f, -5.0f, 1.0f}));
+    EXPECT_EQ((std::array{skyMirrored.x, skyMirrored.y, skyMirrored.z}), (std::array{3.0f, -20.0f, -5.0f}));
+    EXPECT_FLOAT_EQ((renderer.reflectionMatrix * Vec4(0, 50, 0, 1)).y, -22);
 }
 
 TEST(RendererGLTest, ReshapeSetsViewportAndTheExactProjectionOnEveryProgram)
@@ -197,25 +167,25 @@ TEST(RendererGLTest, ProgramCacheSkipsRedundantSwitches)
     const GLuint P = renderer.defaultProgram;
     const GLuint Q = renderer.waterProgram;
     releaseProgram(currentProgram);
-    UseProgramCounter counter;
+    CallCounter<glUseProgram> counter;
 
     useProgram(P);
     useProgram(P);
-    EXPECT_EQ(useProgramCalls, 1);
-    EXPECT_EQ(programInUse(), P);
+    EXPECT_EQ(counter.calls, 1);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), P);
 
     useProgram(Q);
     releaseProgram(P);  // P is not current: nothing happens
-    EXPECT_EQ(useProgramCalls, 2);
+    EXPECT_EQ(counter.calls, 2);
     EXPECT_EQ(currentProgram, Q);
-    EXPECT_EQ(programInUse(), Q);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), Q);
 
     releaseProgram(Q);
     EXPECT_EQ(currentProgram, 0u);
-    EXPECT_EQ(programInUse(), 0u);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
     useProgram(Q);
-    EXPECT_EQ(useProgramCalls, 4);
-    EXPECT_EQ(programInUse(), Q);
+    EXPECT_EQ(counter.calls, 4);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), Q);
 }
 
 TEST(RendererGLTest, ShaderSourceIsEveryLineWithALineEnd)

@@ -1,8 +1,7 @@
-#include "GLTestSupport.h"
+#include "GLProbes.h"
+#include "MeshDrawing.h"
 
 #include "gl/Mesh.h"
-#include "gl/ProgramCache.h"
-#include "gl/Texture.h"
 #include "loader/Material.h"
 #include "math/Camera.h"
 #include "scene/Common3DObject.h"
@@ -16,17 +15,9 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <string>
-#include <utility>
-#include <vector>
+#include <tuple>
 
 namespace {
-
-GLint integer(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
 
 // What GL saw at one draw call.
 struct DrawRecord {
@@ -34,7 +25,7 @@ struct DrawRecord {
     GLsizei count;
     uintptr_t byteOffset;
     GLuint program;
-    std::array<GLuint, 3> texture2D;  // units 0, 1, 2
+    std::array<GLuint, 2> texture2D;  // units 0 and 1
     GLuint cubeMapOnUnit0;
     bool depthTest;
     std::array<float, 4> ambientColor;
@@ -42,32 +33,29 @@ struct DrawRecord {
 };
 
 PFNGLACTIVETEXTUREPROC realActiveTexture = nullptr;
-PFNGLBINDVERTEXARRAYPROC realBindVertexArray = nullptr;
 
-// Records draws, texture-unit switches, texture binds and vertex-array binds while alive.
+// Records draws, texture-unit switches and texture binds while alive.
 struct GLRecorder {
     std::vector<DrawRecord> draws;
     std::vector<std::string> textureCalls;
-    int vertexArrayBinds = 0;
 
     GLRecorder();
     ~GLRecorder();
     void recordDraw(GLenum mode, GLsizei count, const void* indices)
     {
-        DrawRecord record{mode, count, uintptr_t(indices), GLuint(integer(GL_CURRENT_PROGRAM)), {},
-                          0, bool(glIsEnabled(GL_DEPTH_TEST)), {}, 0.0f};
-        const GLint activeUnit = integer(GL_ACTIVE_TEXTURE);
-        for (GLuint unit = 0; unit < 3; ++unit) {
+        DrawRecord draw{mode, count, uintptr_t(indices), boundName(GL_CURRENT_PROGRAM), {}, 0,
+                        bool(glIsEnabled(GL_DEPTH_TEST)), {}, 0.0f};
+        const GLenum activeUnit = boundName(GL_ACTIVE_TEXTURE);
+        for (GLuint unit = 0; unit < 2; ++unit) {
             realActiveTexture(GL_TEXTURE0 + unit);
-            record.texture2D[unit] = GLuint(integer(GL_TEXTURE_BINDING_2D));
+            draw.texture2D[unit] = boundName(GL_TEXTURE_BINDING_2D);
         }
         realActiveTexture(GL_TEXTURE0);
-        record.cubeMapOnUnit0 = GLuint(integer(GL_TEXTURE_BINDING_CUBE_MAP));
-        realActiveTexture(GLenum(activeUnit));
-        glGetUniformfv(record.program, glGetUniformLocation(record.program, "ambientColor"),
-                       record.ambientColor.data());
-        glGetUniformfv(record.program, glGetUniformLocation(record.program, "shininess"), &record.shininess);
-        draws.push_back(record);
+        draw.cubeMapOnUnit0 = boundName(GL_TEXTURE_BINDING_CUBE_MAP);
+        realActiveTexture(activeUnit);
+        glGetUniformfv(draw.program, glGetUniformLocation(draw.program, "ambientColor"), draw.ambientColor.data());
+        glGetUniformfv(draw.program, glGetUniformLocation(draw.program, "shininess"), &draw.shininess);
+        draws.push_back(draw);
     }
 };
 
@@ -79,10 +67,6 @@ GLRecorder::GLRecorder()
         recorder->textureCalls.push_back("unit " + std::to_string(unit - GL_TEXTURE0));
         realActiveTexture(unit);
     });
-    realBindVertexArray = std::exchange(glBindVertexArray, [](GLuint array) {
-        ++recorder->vertexArrayBinds;
-        realBindVertexArray(array);
-    });
     recorder = this;
 }
 
@@ -90,7 +74,6 @@ GLRecorder::~GLRecorder()
 {
     recorder = nullptr;
     glActiveTexture = realActiveTexture;
-    glBindVertexArray = realBindVertexArray;
 }
 
 template <typename Function>
@@ -128,26 +111,13 @@ namespace {
 // Uses every uniform the draws set, with the types they rely on (vec3 or vec4 ambientColor).
 GLuint program(const std::string& ambientType)
 {
-    const std::string vertex = "#version 150\nin vec3 in_Position;\n"
-                               "uniform mat4 ModelMatrix;\nuniform mat4 TextureCorrection;\n"
-                               "uniform " + ambientType + " ambientColor;\nuniform float shininess;\n"
-                               "out float shade;\n"
-                               "void main() {\n"
+    const std::string vertex = "#version 150\nin vec3 in_Position;\nuniform mat4 ModelMatrix;\n"
+                               "uniform mat4 TextureCorrection;\nuniform " + ambientType + " ambientColor;\n"
+                               "uniform float shininess;\nout float shade;\nvoid main() {\n"
                                "    gl_Position = TextureCorrection * ModelMatrix * vec4(in_Position, 1.0);\n"
-                               "    shade = ambientColor.x * shininess;\n"
-                               "}\n";
-    const std::string fragment = "#version 150\nin float shade;\nout vec4 color;\n"
-                                 "void main() { color = vec4(shade); }\n";
-    const GLuint name = glCreateProgram();
-    for (auto [stage, source] : {std::pair{GL_VERTEX_SHADER, &vertex}, std::pair{GL_FRAGMENT_SHADER, &fragment}}) {
-        const GLuint shader = glCreateShader(stage);
-        const char* text = source->c_str();
-        glShaderSource(shader, 1, &text, nullptr);
-        glCompileShader(shader);
-        glAttachShader(name, shader);
-    }
-    glBindAttribLocation(name, 0, "in_Position");
-    glLinkProgram(name);
+                               "    shade = ambientColor.x * shininess;\n}\n";
+    const GLuint name = linkProgram(vertex.c_str(), "#version 150\nin float shade;\nout vec4 color;\n"
+                                                    "void main() { color = vec4(shade); }\n");
     GLint linked = 0;
     glGetProgramiv(name, GL_LINK_STATUS, &linked);
     EXPECT_EQ(linked, GL_TRUE);
@@ -170,8 +140,7 @@ void ensureContextAndPrograms()
 
 Mesh* triangleMesh(GLuint indexCount, bool adjacency)
 {
-    Vertex corners[3] = {};
-    corners[1].position[0] = corners[2].position[1] = 1.0f;
+    const Vertex corners[3] = {vertexAt(0, 0), vertexAt(1, 0), vertexAt(0, 1)};
     std::vector<GLuint> indices(indexCount);
     for (GLuint i = 0; i < indexCount; ++i)
         indices[i] = adjacency ? (i % 6) / 2 : i % 3;
@@ -235,11 +204,11 @@ TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndU
     Texture* normal = smallTexture();
     Material first, second;
     first.diffuseTexture = diffuse;
-    std::copy_n(std::array<float, 3>{0.1f, 0.2f, 0.3f}.data(), 3, first.ambientColor);
+    std::copy_n(std::array{0.1f, 0.2f, 0.3f}.data(), 3, first.ambientColor);
     first.shininess = 8.0f;
     first.indexCount = 300;
     second.normalTexture = normal;
-    std::copy_n(std::array<float, 3>{0.4f, 0.5f, 0.6f}.data(), 3, second.ambientColor);
+    std::copy_n(std::array{0.4f, 0.5f, 0.6f}.data(), 3, second.ambientColor);
     second.shininess = 32.0f;
     second.firstIndex = 300;
     second.indexCount = 120;
@@ -257,35 +226,21 @@ TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndU
     releaseProgram(currentProgram);
     {
         GLRecorder record;
+        CallCounter<glBindVertexArray> vertexArrayBinds;
         object.draw();
-        ASSERT_EQ(record.draws.size(), 2u);
-        EXPECT_EQ(record.vertexArrayBinds, 1);
-        struct Expected {
-            GLsizei count;
-            uintptr_t byteOffset;
-            std::array<GLuint, 2> units;
-            std::array<float, 4> ambientColor;
-            float shininess;
-        };
-        const Expected expected[2] = {{300, 0, {diffuse->id, 0}, {0.1f, 0.2f, 0.3f, 0}, 8.0f},
-                                      {120, 1200, {0, normal->id}, {0.4f, 0.5f, 0.6f, 0}, 32.0f}};
-        for (int i = 0; i < 2; ++i) {
-            SCOPED_TRACE(i);
-            const DrawRecord& draw = record.draws[i];
-            EXPECT_EQ(draw.mode, GLenum(GL_TRIANGLES));
-            EXPECT_EQ(draw.count, expected[i].count);
-            EXPECT_EQ(draw.byteOffset, expected[i].byteOffset);
-            EXPECT_EQ(draw.program, meshProgram);
-            EXPECT_EQ(draw.texture2D[0], expected[i].units[0]);
-            EXPECT_EQ(draw.texture2D[1], expected[i].units[1]);
-            EXPECT_EQ(draw.ambientColor, expected[i].ambientColor);
-            EXPECT_EQ(draw.shininess, expected[i].shininess);
-        }
+        EXPECT_EQ(vertexArrayBinds.calls, 1);
+        using Draw = std::tuple<GLenum, GLsizei, uintptr_t, GLuint, std::array<GLuint, 2>, std::array<float, 4>, float>;
+        std::vector<Draw> draws;
+        for (const DrawRecord& d : record.draws)
+            draws.emplace_back(d.mode, d.count, d.byteOffset, d.program, d.texture2D, d.ambientColor, d.shininess);
+        EXPECT_EQ(draws, (std::vector<Draw>{
+                             {GL_TRIANGLES, 300, 0, meshProgram, {diffuse->id, 0}, {0.1f, 0.2f, 0.3f, 0}, 8.0f},
+                             {GL_TRIANGLES, 120, 1200, meshProgram, {0, normal->id}, {0.4f, 0.5f, 0.6f, 0}, 32.0f}}));
     }
     expectUniformMatrix(meshProgram, "ModelMatrix", mirrorAbove14() * placement(1, 2, 3));
     EXPECT_EQ(currentProgram, 0u);
-    EXPECT_EQ(integer(GL_CURRENT_PROGRAM), 0);
-    EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
+    EXPECT_EQ(boundName(GL_ACTIVE_TEXTURE), GLuint(GL_TEXTURE1));
 
     // Without materials the matrix is still set, nothing is drawn and the program is released.
     materials.clear();
@@ -297,7 +252,7 @@ TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndU
         EXPECT_TRUE(record.textureCalls.empty());
     }
     expectUniformMatrix(meshProgram, "ModelMatrix", placement(1, 2, 3));
-    EXPECT_EQ(integer(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -307,7 +262,7 @@ TEST(SceneObjectsGLTest, LightDrawsItsWholeMeshInItsFourComponentColourAndStaysC
     Light light;
     light.program = &lightProgram;
     light.mesh = triangleMesh(6, false);
-    std::copy_n(std::array<float, 4>{0.2f, 0.4f, 0.6f, 0.8f}.data(), 4, light.color);
+    std::copy_n(std::array{0.2f, 0.4f, 0.6f, 0.8f}.data(), 4, light.color);
     light.local = placement(5, 20, -4);
     light.reflection = mirrorAbove14();
     light.reflected = true;
@@ -316,14 +271,13 @@ TEST(SceneObjectsGLTest, LightDrawsItsWholeMeshInItsFourComponentColourAndStaysC
         GLRecorder record;
         light.draw();
         ASSERT_EQ(record.draws.size(), 1u);
-        EXPECT_EQ(record.draws[0].count, 6);
-        EXPECT_EQ(record.draws[0].byteOffset, 0u);
-        EXPECT_EQ(record.draws[0].ambientColor, (std::array<float, 4>{0.2f, 0.4f, 0.6f, 0.8f}));
+        EXPECT_EQ(std::pair(record.draws[0].count, record.draws[0].byteOffset), std::pair(6, uintptr_t(0)));
+        EXPECT_EQ(record.draws[0].ambientColor, (std::array{0.2f, 0.4f, 0.6f, 0.8f}));
         EXPECT_TRUE(record.textureCalls.empty());
     }
     expectUniformMatrix(lightProgram, "ModelMatrix", mirrorAbove14() * placement(5, 20, -4));
     EXPECT_EQ(currentProgram, lightProgram);
-    EXPECT_EQ(GLuint(integer(GL_CURRENT_PROGRAM)), lightProgram);
+    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), lightProgram);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -342,31 +296,21 @@ TEST(SceneObjectsGLTest, SkyBoxTurnsWithTheCameraButNeverMovesAndLeavesDepthTest
     const void* const faces[6] = {texel, texel, texel, texel, texel, texel};
     cubeMap.createCubeMap(GL_RGBA, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, faces);
     sky->cubeMap = &cubeMap;
-
+    sky->reflection[5] = -1.0f;
     EXPECT_EQ(sky->mesh->indexCount, 36u);
     EXPECT_FALSE(sky->mesh->adjacency);
 
-    struct Step {
-        const char* name;
-        bool depthBefore;
-        Vec4 cameraOffset;
-        bool reflected;
-    };
-    const Step steps[] = {{"first", false, {0, 0, 0, 0}, false},
-                          {"camera moved", true, {10, -7, 3, 0}, false},
-                          {"reflected", false, {10, -7, 3, 0}, true}};
-    sky->reflection[5] = -1.0f;
-    Mat4 rotation;
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.name);
-        lookAt(camera.local, Vec4(3, 4, 5, 1) + step.cameraOffset, Vec4(-2, 1, 0, 1) + step.cameraOffset,
+    // The first step's view without its translation is what every step must use.
+    lookAt(camera.local, Vec4(3, 4, 5, 1), Vec4(-2, 1, 0, 1), Vec4(0, 1, 0, 1));
+    Mat4 rotation = camera.local;
+    rotation[12] = rotation[13] = rotation[14] = 0.0f;
+    for (auto [depthBefore, offset, reflected] : {std::tuple{false, 0.0f, false}, {true, 10.0f, false},
+                                                  {false, 10.0f, true}}) {
+        SCOPED_TRACE(testing::Message() << "camera moved by " << offset << ", reflected " << reflected);
+        lookAt(camera.local, Vec4(3 + offset, 4 - offset, 5, 1), Vec4(-2 + offset, 1 - offset, 0, 1),
                Vec4(0, 1, 0, 1));
-        if (&step == steps) {
-            rotation = camera.local;
-            rotation[12] = rotation[13] = rotation[14] = 0.0f;
-        }
-        sky->reflected = step.reflected;
-        step.depthBefore ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+        sky->reflected = reflected;
+        depthBefore ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
         GLRecorder record;
         sky->draw();
         ASSERT_EQ(record.draws.size(), 1u);
@@ -376,7 +320,7 @@ TEST(SceneObjectsGLTest, SkyBoxTurnsWithTheCameraButNeverMovesAndLeavesDepthTest
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
         // Mirrored, the y column flips (the mirror acts before the rotation), not the y row.
         Mat4 expected = rotation;
-        for (int i = 4; i < 7 && step.reflected; ++i)
+        for (int i = 4; i < 7 && reflected; ++i)
             expected[i] = -expected[i];
         expectUniformMatrix(meshProgram, "ModelMatrix", expected);
     }
@@ -391,18 +335,14 @@ TEST(SceneObjectsGLTest, WaterBuildsTwoCompleteTargetsAndDrawsWithThemOnUnitsZer
     glBindFramebuffer(GL_FRAMEBUFFER, other);
     Texture* bump = smallTexture();
     Water* water = nullptr;
-    std::string printed;
-    {
-        StdoutCapture output;
-        water = new Water(bump);
-        printed = output.text();
-    }
+    StdoutCapture output;
+    water = new Water(bump);
     std::string target = "Texture::create::glErrorCode:0\n";
     for (int line = 0; line < 4; ++line)
         target += "FrameBuffer::attachTexture::glError0\n";
     target += "Framebuffer complete.\n";
-    EXPECT_EQ(printed, target + target);
-    EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
+    EXPECT_EQ(output.text(), target + target);
+    EXPECT_EQ(boundName(GL_FRAMEBUFFER_BINDING), 0u);
     EXPECT_NE(water->reflectionBuffer.id, water->refractionBuffer.id);
     for (FrameBuffer* buffer : {&water->reflectionBuffer, &water->refractionBuffer}) {
         EXPECT_FALSE(buffer->bound);
@@ -410,50 +350,38 @@ TEST(SceneObjectsGLTest, WaterBuildsTwoCompleteTargetsAndDrawsWithThemOnUnitsZer
         EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    EXPECT_EQ(water->reflectionTexture->width, 1024);
-    EXPECT_EQ(water->refractionTexture->height, 1024);
+    EXPECT_EQ(std::pair(water->reflectionTexture->width, water->refractionTexture->height), std::pair(1024, 1024));
 
-    struct Corner {
-        Vec4 clip, texture;
-    };
-    for (const Corner& corner : {Corner{{-1, -1, 0.3f, 1}, {0, 0, 0, 1}}, Corner{{1, 1, -1, 1}, {1, 1, 0, 1}},
-                                 Corner{{-2, 2, 2, 2}, {0, 2, 0, 2}}}) {
-        const Vec4 mapped = water->textureCorrection * corner.clip;
-        EXPECT_EQ(std::vector<float>({mapped.x, mapped.y, mapped.z, mapped.w}),
-                  std::vector<float>({corner.texture.x, corner.texture.y, corner.texture.z, corner.texture.w}));
+    // Clip space to texture space: x and y from [-w, w] to [0, w], z dropped.
+    for (auto [clip, texture] : {std::pair{Vec4(-1, -1, 0.3f, 1), Vec4(0, 0, 0, 1)},
+                                 {Vec4(1, 1, -1, 1), Vec4(1, 1, 0, 1)}, {Vec4(-2, 2, 2, 2), Vec4(0, 2, 0, 2)}}) {
+        const Vec4 mapped = water->textureCorrection * clip;
+        EXPECT_EQ((std::array{mapped.x, mapped.y, mapped.z, mapped.w}),
+                  (std::array{texture.x, texture.y, texture.z, texture.w}));
     }
 
     water->program = &meshProgram;
     water->mesh = triangleMesh(6, true);
     const GLuint stale = smallTexture()->id;
     const std::string wave = "2D " + std::to_string(bump->id);
-    struct Step {
-        const char* name;
-        Texture* bump;
-        Mat4 local;
-        std::string unit2;
-    };
-    const Step steps[] = {{"wave map", bump, placement(0, 14, 0), wave},
-                          {"moved", bump, placement(30, 14, -8), wave},
-                          {"no wave map", nullptr, placement(30, 14, -8), "2D 0"}};
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.name);
-        water->bumpTexture = step.bump;
-        water->local = step.local;
+    for (auto [bumpTexture, local, unit2] : {std::tuple{bump, placement(0, 14, 0), wave},
+                                             {bump, placement(30, 14, -8), wave},
+                                             {nullptr, placement(30, 14, -8), std::string("2D 0")}}) {
+        SCOPED_TRACE(unit2 + (bumpTexture ? "" : ", no wave map"));
+        water->bumpTexture = bumpTexture;
+        water->local = local;
         bindStaleTexture(stale, 3);
         GLRecorder record;
         water->draw();
-        const std::vector<std::string> expectedCalls = {
-            "unit 0", "2D " + std::to_string(water->reflectionTexture->id),
-            "unit 1", "2D " + std::to_string(water->refractionTexture->id),
-            "unit 2", step.unit2};
-        EXPECT_EQ(record.textureCalls, expectedCalls);
+        EXPECT_EQ(record.textureCalls, (std::vector<std::string>{
+                                           "unit 0", "2D " + std::to_string(water->reflectionTexture->id),
+                                           "unit 1", "2D " + std::to_string(water->refractionTexture->id),
+                                           "unit 2", unit2}));
         ASSERT_EQ(record.draws.size(), 1u);
-        EXPECT_EQ(record.draws[0].mode, GLenum(GL_TRIANGLES_ADJACENCY));
-        EXPECT_EQ(record.draws[0].count, 6);
+        EXPECT_EQ(std::pair(record.draws[0].mode, record.draws[0].count), std::pair(GLenum(GL_TRIANGLES_ADJACENCY), 6));
         expectUniformMatrix(meshProgram, "TextureCorrection", water->textureCorrection, 0.0f);
-        expectUniformMatrix(meshProgram, "ModelMatrix", step.local);
-        EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE2);
+        expectUniformMatrix(meshProgram, "ModelMatrix", local);
+        EXPECT_EQ(boundName(GL_ACTIVE_TEXTURE), GLuint(GL_TEXTURE2));
         EXPECT_EQ(currentProgram, meshProgram);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
