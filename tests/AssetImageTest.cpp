@@ -26,11 +26,8 @@ struct Picture {
 };
 
 Picture load(const std::string& path) {
-    static bool started = false;
-    if (!started) {
-        ilInit();
-        started = true;
-    }
+    static const bool started = (ilInit(), true);
+    (void)started;
     Picture picture;
     ILuint name = 0;
     ilGenImages(1, &name);
@@ -57,96 +54,70 @@ std::vector<Picture> loadSky() {
 // The texel GL samples for a direction: the face of the major axis and (s, t) from the
 // cube-map face table that OpenGL defines.
 const unsigned char* cubeTexel(const std::vector<Picture>& faces, double x, double y, double z) {
-    double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
+    const double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
     int face;
     double sc, tc, ma;
-    if (ax >= ay && ax >= az) {
-        face = x > 0 ? 0 : 1;
-        sc = x > 0 ? -z : z;
-        tc = -y;
-        ma = ax;
-    } else if (ay >= az) {
-        face = y > 0 ? 2 : 3;
-        sc = x;
-        tc = y > 0 ? z : -z;
-        ma = ay;
-    } else {
-        face = z > 0 ? 4 : 5;
-        sc = z > 0 ? x : -x;
-        tc = -y;
-        ma = az;
-    }
+    if (ax >= ay && ax >= az)
+        face = x > 0 ? 0 : 1, sc = x > 0 ? -z : z, tc = -y, ma = ax;
+    else if (ay >= az)
+        face = y > 0 ? 2 : 3, sc = x, tc = y > 0 ? z : -z, ma = ay;
+    else
+        face = z > 0 ? 4 : 5, sc = z > 0 ? x : -x, tc = -y, ma = az;
     const Picture& p = faces[face];
-    int column = std::clamp(static_cast<int>((sc / ma + 1) / 2 * p.width), 0, p.width - 1);
-    int row = std::clamp(static_cast<int>((tc / ma + 1) / 2 * p.height), 0, p.height - 1);
-    return p.at(column, row);
+    return p.at(std::clamp(int((sc / ma + 1) / 2 * p.width), 0, p.width - 1),
+                std::clamp(int((tc / ma + 1) / 2 * p.height), 0, p.height - 1));
 }
 
-struct EdgeDifference {
-    double mean = 0;
-    int largest = 0;
-};
-
-// Along each of the cube's twelve edges, the texels on either side of it (half a texel in
-// from the edge on each face) should hold nearly the same colour.
-EdgeDifference edgeDifference(const std::vector<Picture>& faces) {
+// The mean and largest channel difference between the texels on either side of the cube's
+// twelve edges (half a texel in from the edge on each face): a seam shows as a large mean.
+std::pair<double, int> edgeDifference(const std::vector<Picture>& faces) {
     const int n = faces[0].width;
     const double inward = 1.0 - 1.0 / n;
-    EdgeDifference result;
-    long samples = 0;
     double sum = 0;
+    int largest = 0;
+    long samples = 0;
     for (int a = 0; a < 3; ++a) {
         for (int b = a + 1; b < 3; ++b) {
-            int c = 3 - a - b;
             for (int signs = 0; signs < 4; ++signs) {
-                double sa = (signs & 1) ? 1 : -1, sb = (signs & 2) ? 1 : -1;
+                const double sa = (signs & 1) ? 1 : -1, sb = (signs & 2) ? 1 : -1;
                 for (int k = 0; k < n; ++k) {
                     double first[3], second[3];
                     first[a] = sa;
                     first[b] = sb * inward;
                     second[a] = sa * inward;
                     second[b] = sb;
-                    first[c] = second[c] = (k + 0.5) / n * 2 - 1;
+                    first[3 - a - b] = second[3 - a - b] = (k + 0.5) / n * 2 - 1;
                     const unsigned char* p = cubeTexel(faces, first[0], first[1], first[2]);
                     const unsigned char* q = cubeTexel(faces, second[0], second[1], second[2]);
-                    for (int channel = 0; channel < 3; ++channel) {
-                        int d = std::abs(int(p[channel]) - int(q[channel]));
+                    for (int channel = 0; channel < 3; ++channel, ++samples) {
+                        const int d = std::abs(int(p[channel]) - int(q[channel]));
                         sum += d;
-                        result.largest = std::max(result.largest, d);
-                        ++samples;
+                        largest = std::max(largest, d);
                     }
                 }
             }
         }
     }
-    result.mean = sum / samples;
-    return result;
+    return {sum / samples, largest};
 }
 
-TEST(AssetSkyTest, FacesAreOneSquareSize) {
+TEST(AssetSkyTest, SquareFacesOfOneSizeWithoutASeamAcrossAnyCubeEdge) {
     std::vector<Picture> faces = loadSky();
     for (int f = 0; f < 6; ++f) {
         EXPECT_GT(faces[f].width, 0) << faceFiles[f];
         EXPECT_EQ(faces[f].width, faces[f].height) << faceFiles[f];
-        EXPECT_EQ(faces[f].width, faces[0].width) << faceFiles[f];
+        ASSERT_EQ(faces[f].width, faces[0].width) << faceFiles[f];
     }
-}
-
-TEST(AssetSkyTest, NoSeamAcrossAnyCubeEdge) {
-    std::vector<Picture> faces = loadSky();
-    for (const Picture& face : faces)
-        ASSERT_EQ(face.width, faces[0].width);
-    EdgeDifference seams = edgeDifference(faces);
-    EXPECT_LT(seams.mean, 2.0);
-    EXPECT_LE(seams.largest, 24);
+    const auto [mean, largest] = edgeDifference(faces);
+    EXPECT_LT(mean, 2.0);
+    EXPECT_LE(largest, 24);
 
     // The comparison is able to see a seam: with one face turned upside down it does.
     std::vector<Picture> turned = faces;
     Picture& side = turned[4];
     for (int y = 0; y < side.height; ++y)
-        for (int x = 0; x < side.width; ++x)
-            std::copy_n(faces[4].at(x, side.height - 1 - y), 3, &side.rgb[(size_t(y) * side.width + x) * 3]);
-    EXPECT_GT(edgeDifference(turned).mean, 2.0 * seams.mean + 2.0);
+        std::copy_n(faces[4].at(0, side.height - 1 - y), 3 * side.width, &side.rgb[size_t(y) * side.width * 3]);
+    EXPECT_GT(edgeDifference(turned).first, 2.0 * mean + 2.0);
 }
 
 TEST(AssetSkyTest, BlueOverheadLighterAtTheHorizon) {
@@ -215,44 +186,31 @@ INSTANTIATE_TEST_SUITE_P(Images, AssetTextureTest, testing::ValuesIn(textureCase
                              return name;
                          });
 
-std::map<std::string, std::string> readTree(const std::filesystem::path& root) {
+std::map<std::string, std::string> generatedFiles() {
+    char pattern[] = "/tmp/okv-assets-XXXXXX";
+    const std::filesystem::path root = mkdtemp(pattern);
+    EXPECT_EQ(std::system(("'" + std::string(OKV_ASSETS_BINARY) + "' '" + root.string() + "' > /dev/null").c_str()), 0);
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file())
-            continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        files[std::filesystem::relative(entry.path(), root).string()] =
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (entry.is_regular_file())
+            files[std::filesystem::relative(entry.path(), root).string()] =
+                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    std::filesystem::remove_all(root);
     return files;
 }
 
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "okv-assets-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~ScratchDirectory() { std::filesystem::remove_all(path); }
-    std::string path;
-};
-
-TEST(AssetGeneratorTest, TwoRunsWriteIdenticalFiles) {
-    ScratchDirectory first, second;
-    ASSERT_EQ(std::system((std::string("'") + OKV_ASSETS_BINARY + "' '" + first.path + "' > /dev/null").c_str()), 0);
-    ASSERT_EQ(std::system((std::string("'") + OKV_ASSETS_BINARY + "' '" + second.path + "' > /dev/null").c_str()), 0);
-    std::map<std::string, std::string> a = readTree(first.path), b = readTree(second.path);
-    EXPECT_EQ(a.size(), 22u) << "five models with two textures each, six sky faces and the wave map";
-    ASSERT_EQ(a.size(), b.size());
-    for (const auto& [name, bytes] : a) {
-        ASSERT_TRUE(b.count(name)) << name;
-        EXPECT_TRUE(bytes == b[name]) << name << " differs between runs";
+TEST(AssetGeneratorTest, TwoRunsWriteIdenticalFilesAndAMissingArgumentIsRefused) {
+    const std::map<std::string, std::string> first = generatedFiles();
+    EXPECT_EQ(first.size(), 22u) << "five models with two textures each, six sky faces and the wave map";
+    const std::map<std::string, std::string> second = generatedFiles();
+    EXPECT_EQ(second.size(), first.size());
+    for (const auto& [name, bytes] : first) {
         EXPECT_FALSE(bytes.empty()) << name;
+        EXPECT_TRUE(second.count(name) && second.at(name) == bytes) << name << " differs between runs";
     }
-}
-
-TEST(AssetGeneratorTest, RefusesAMissingArgument) {
-    EXPECT_NE(std::system((std::string("'") + OKV_ASSETS_BINARY + "' 2> /dev/null").c_str()), 0);
+    EXPECT_NE(std::system(("'" + std::string(OKV_ASSETS_BINARY) + "' 2> /dev/null").c_str()), 0);
 }
 
 }  // namespace

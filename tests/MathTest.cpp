@@ -2,6 +2,7 @@
 #include "math/Vec4.h"
 
 #include <cmath>
+#include <utility>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,9 +39,8 @@ TEST(Vec4Test, LengthNormalizeCrossAndLerpCoverAllFourComponents)
     EXPECT_FLOAT_EQ(Vec4(1, 1, 1, 1).length(), 2.0f);
 
     Vec4 v(0, 3, 0, 4);
-    const Vec4 returned = v.normalize();
+    expectVec(v.normalize(), 0, 0.6f, 0, 0.8f);
     expectVec(v, 0, 0.6f, 0, 0.8f);
-    expectVec(returned, 0, 0.6f, 0, 0.8f);
 
     expectVec(cross(Vec4(1, 0, 0, 1), Vec4(0, 1, 0, 1)), 0, 0, 1, 0);
     expectVec(cross(Vec4(0, 1, 0, 7), Vec4(1, 0, 0, 9)), 0, 0, -1, 0);
@@ -96,33 +96,23 @@ TEST(Mat4Test, ProductsComposeInColumnVectorOrderAndMayUseTheDestination)
 
 TEST(Mat4Test, TranslateAndScaleFollowTheirOrder)
 {
-    for (int order : {Local, Global}) {
-        Mat4 M;
+    // Locally a translation is scaled by the matrix, globally it is not.
+    for (auto [order, expected] : {std::pair{Local, Vec4(2, 4, 6, 1)}, {Global, Vec4(1, 2, 3, 1)}}) {
+        Mat4 M = scaledBy(2);
         translate(M, 1, 2, 3, order);
-        expectVec(Vec4(M[12], M[13], M[14], M[15]), 1, 2, 3, 1);
+        expectVec(M * Vec4(0, 0, 0, 1), expected.x, expected.y, expected.z, expected.w);
     }
-    Mat4 local = scaledBy(2);
-    translate(local, 1, 2, 3, Local);
-    expectVec(Vec4(local[12], local[13], local[14], 1), 2, 4, 6, 1);
-    Mat4 global = scaledBy(2);
-    translate(global, 1, 2, 3, Global);
-    expectVec(Vec4(global[12], global[13], global[14], 1), 1, 2, 3, 1);
-
-    Mat4 aboutOrigin;
-    translate(aboutOrigin, 5, 0, 0, Global);
-    scale(aboutOrigin, 2, 2, 2, GlobalAboutOrigin);
-    expectVec(Vec4(aboutOrigin[12], aboutOrigin[13], aboutOrigin[14], 1), 5, 0, 0, 1);
-    EXPECT_FLOAT_EQ(aboutOrigin[0], 2);
-
-    Mat4 globally;
-    translate(globally, 5, 0, 0, Global);
-    scale(globally, 2, 2, 2, Global);
-    EXPECT_FLOAT_EQ(globally[12], 10);
-
-    Mat4 locally;
-    translate(locally, 5, 0, 0, Global);
-    scale(locally, 2, 3, 4, Local);
-    expectVec(locally * Vec4(1, 1, 1, 1), 7, 3, 4, 1);
+    // Turned a quarter about z, then moved by 5 along x: each order scales differently.
+    for (auto [order, expected] : {std::pair{Local, Vec4(2, 2, 4, 1)}, {Global, Vec4(8, 3, 4, 1)},
+                                   {GlobalAboutOrigin, Vec4(3, 3, 4, 1)}}) {
+        Mat4 M;
+        M[0] = M[5] = 0;
+        M[1] = 1;
+        M[4] = -1;
+        translate(M, 5, 0, 0, Global);
+        scale(M, 2, 3, 4, order);
+        expectVec(M * Vec4(1, 1, 1, 1), expected.x, expected.y, expected.z, expected.w);
+    }
 
     const Mat4 before = distinctElements();
     Mat4 untouched = before;
@@ -154,7 +144,7 @@ TEST(Mat4Test, WithoutTranslationAndAxisScales)
     EXPECT_EQ(M.m, copy.m);
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(rotationOnly[i], M[i]) << i;
-    expectVec(Vec4(rotationOnly[12], rotationOnly[13], rotationOnly[14], rotationOnly[15]), 0, 0, 0, 1);
+    expectVec(rotationOnly * Vec4(0, 0, 0, 1), 0, 0, 0, 1);
 
     Mat4 S = scaledBy(1);
     S[0] = -3;  // a mirror keeps a positive length
