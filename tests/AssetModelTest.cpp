@@ -15,6 +15,7 @@
 #include <map>
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -216,52 +217,36 @@ bool insideAny(const std::vector<PlacedSolid>& solids, Point p) {
     return false;
 }
 
-struct ModelCase {
-    const char* file;
-    bool closed;            // watertight solids (shadow casters treated as volumes)
-    size_t triangleBudget;  // keeps the shadow pass, which extrudes every caster, fast
-};
-
-const ModelCase modelCases[] = {
-    {"Tempel.dae", true, 6000}, {"Becken.dae", true, 500}, {"Ground.dae", false, 4000},
-    {"WaterPlane.dae", false, 500}, {"sphere.dae", false, 2000},
-};
-
-void PrintTo(const ModelCase& c, std::ostream* out) { *out << c.file; }
-
-class AssetModelTest : public testing::TestWithParam<ModelCase> {};
-
-TEST_P(AssetModelTest, ImportsWithTexturesNormalsAndCoordinatesAndClosedOnesAreOutwardSolids) {
-    const ModelCase& c = GetParam();
-    ImportedModel model = importModel(c.file);
-    ASSERT_TRUE(model.imported) << c.file;
-    EXPECT_EQ(model.materialCount, 1u);
-    EXPECT_TRUE(model.everyMeshHasNormalsAndUv);
-    EXPECT_EQ(model.nonTriangleFaces, 0u);
-    EXPECT_GT(model.triangles.size(), 0u);
-    EXPECT_LE(model.triangles.size(), c.triangleBudget);
-    EXPECT_EQ(model.flatUvTriangles, 0u);
-    // The loader opens directory + the stored path, so both textures must sit beside the model.
-    ASSERT_FALSE(model.diffuseTexture.empty());
-    EXPECT_NE(model.diffuseTexture, model.normalTexture);
-    EXPECT_TRUE(std::filesystem::is_regular_file(modelDirectory + model.diffuseTexture)) << model.diffuseTexture;
-    EXPECT_TRUE(std::filesystem::is_regular_file(modelDirectory + model.normalTexture)) << model.normalTexture;
-    if (!c.closed)
-        return;
-    EXPECT_EQ(manifoldFaults(model), 0u) << c.file;
-    for (const auto& group : components(model)) {
-        double signedVolume = 0;
-        for (size_t t : group)
-            signedVolume += dot(model.triangles[t][0], cross(model.triangles[t][1], model.triangles[t][2])) / 6.0;
-        EXPECT_GT(signedVolume, 0.0) << c.file << ": a solid winds inward";
+TEST(AssetModelTest, ImportsWithTexturesNormalsAndCoordinatesAndClosedOnesAreOutwardSolids) {
+    // closed: watertight solids, which the shadow pass treats as volumes; the triangle budget
+    // keeps the shadow pass, which extrudes every caster, fast.
+    for (auto [file, closed, triangleBudget] :
+         {std::tuple{"Tempel.dae", true, 6000u}, {"Becken.dae", true, 500u}, {"Ground.dae", false, 4000u},
+          {"WaterPlane.dae", false, 500u}, {"sphere.dae", false, 2000u}}) {
+        SCOPED_TRACE(file);
+        const ImportedModel model = importModel(file);
+        EXPECT_TRUE(model.imported);
+        EXPECT_EQ(model.materialCount, 1u);
+        EXPECT_TRUE(model.everyMeshHasNormalsAndUv);
+        EXPECT_EQ(model.nonTriangleFaces, 0u);
+        EXPECT_GT(model.triangles.size(), 0u);
+        EXPECT_LE(model.triangles.size(), triangleBudget);
+        EXPECT_EQ(model.flatUvTriangles, 0u);
+        // The loader opens directory + the stored path, so both textures must sit beside the model.
+        EXPECT_NE(model.diffuseTexture, model.normalTexture);
+        EXPECT_TRUE(std::filesystem::is_regular_file(modelDirectory + model.diffuseTexture)) << model.diffuseTexture;
+        EXPECT_TRUE(std::filesystem::is_regular_file(modelDirectory + model.normalTexture)) << model.normalTexture;
+        if (!closed)
+            continue;
+        EXPECT_EQ(manifoldFaults(model), 0u);
+        for (const auto& group : components(model)) {
+            double signedVolume = 0;
+            for (size_t t : group)
+                signedVolume += dot(model.triangles[t][0], cross(model.triangles[t][1], model.triangles[t][2])) / 6.0;
+            EXPECT_GT(signedVolume, 0.0) << "a solid winds inward";
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Models, AssetModelTest, testing::ValuesIn(modelCases),
-                         [](const testing::TestParamInfo<ModelCase>& info) {
-                             std::string name = info.param.file;
-                             return name.substr(0, name.find('.'));
-                         });
 
 TEST(AssetPlacementTest, ManifoldCheckCatchesHolesAndFlips) {
     // The checks above only mean something if they can fail: a closed tetrahedron passes,
