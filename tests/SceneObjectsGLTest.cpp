@@ -33,14 +33,27 @@ struct DrawRecord {
 };
 
 PFNGLACTIVETEXTUREPROC realActiveTexture = nullptr;
+struct GLRecorder;
+GLRecorder* recorder = nullptr;
 
 // Records draws, texture-unit switches and texture binds while alive.
 struct GLRecorder {
     std::vector<DrawRecord> draws;
     std::vector<std::string> textureCalls;
 
-    GLRecorder();
-    ~GLRecorder();
+    GLRecorder()
+    {
+        realActiveTexture = std::exchange(glActiveTexture, [](GLenum unit) {
+            recorder->textureCalls.push_back("unit " + std::to_string(unit - GL_TEXTURE0));
+            realActiveTexture(unit);
+        });
+        recorder = this;
+    }
+    ~GLRecorder()
+    {
+        recorder = nullptr;
+        glActiveTexture = realActiveTexture;
+    }
     void recordDraw(GLenum mode, GLsizei count, const void* indices)
     {
         DrawRecord draw{mode, count, uintptr_t(indices), boundName(GL_CURRENT_PROGRAM), {}, 0,
@@ -59,29 +72,6 @@ struct GLRecorder {
     }
 };
 
-GLRecorder* recorder = nullptr;
-
-GLRecorder::GLRecorder()
-{
-    realActiveTexture = std::exchange(glActiveTexture, [](GLenum unit) {
-        recorder->textureCalls.push_back("unit " + std::to_string(unit - GL_TEXTURE0));
-        realActiveTexture(unit);
-    });
-    recorder = this;
-}
-
-GLRecorder::~GLRecorder()
-{
-    recorder = nullptr;
-    glActiveTexture = realActiveTexture;
-}
-
-template <typename Function>
-Function nextDefinition(const char* name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
 } // namespace
 
 // glDrawElements and glBindTexture are GL 1.1 entry points that GLEW does not route through
@@ -90,7 +80,8 @@ extern "C" {
 
 void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
-    static auto real = nextDefinition<void(GLAPIENTRY*)(GLenum, GLsizei, GLenum, const void*)>("glDrawElements");
+    static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLenum, GLsizei, GLenum, const void*)>(
+        dlsym(RTLD_NEXT, "glDrawElements"));
     if (recorder)
         recorder->recordDraw(mode, count, indices);
     real(mode, count, type, indices);
@@ -98,7 +89,7 @@ void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const vo
 
 void GLAPIENTRY glBindTexture(GLenum target, GLuint texture)
 {
-    static auto real = nextDefinition<void(GLAPIENTRY*)(GLenum, GLuint)>("glBindTexture");
+    static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLenum, GLuint)>(dlsym(RTLD_NEXT, "glBindTexture"));
     if (recorder)
         recorder->textureCalls.push_back((target == GL_TEXTURE_2D ? "2D " : "other ") + std::to_string(texture));
     real(target, texture);
@@ -116,12 +107,8 @@ GLuint program(const std::string& ambientType)
                                "uniform float shininess;\nout float shade;\nvoid main() {\n"
                                "    gl_Position = TextureCorrection * ModelMatrix * vec4(in_Position, 1.0);\n"
                                "    shade = ambientColor.x * shininess;\n}\n";
-    const GLuint name = linkProgram(vertex.c_str(), "#version 150\nin float shade;\nout vec4 color;\n"
-                                                    "void main() { color = vec4(shade); }\n");
-    GLint linked = 0;
-    glGetProgramiv(name, GL_LINK_STATUS, &linked);
-    EXPECT_EQ(linked, GL_TRUE);
-    return name;
+    return linkProgram(vertex.c_str(), "#version 150\nin float shade;\nout vec4 color;\n"
+                                       "void main() { color = vec4(shade); }\n");
 }
 
 GLuint meshProgram = 0;   // vec3 ambientColor
@@ -130,10 +117,8 @@ GLuint lightProgram = 0;  // vec4 ambientColor
 void ensureContextAndPrograms()
 {
     ensureGLContext();
-    if (meshProgram == 0) {
-        meshProgram = program("vec3");
-        lightProgram = program("vec4");
-    }
+    if (meshProgram == 0)
+        meshProgram = program("vec3"), lightProgram = program("vec4");
     while (glGetError() != GL_NO_ERROR) {
     }
 }
