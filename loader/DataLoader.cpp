@@ -8,8 +8,11 @@
 #include <fstream>
 #include <iostream>
 
-std::map<std::string, Mesh*> DataLoader::meshRegistry;
-std::map<std::string, std::vector<Material*>*> DataLoader::materialRegistry;
+// Allocated once and never destroyed, so the lists they hold stay reachable until the very
+// end of the process, as the meshes and materials themselves do.
+std::map<std::string, Mesh*>& DataLoader::meshRegistry = *new std::map<std::string, Mesh*>();
+std::map<std::string, std::vector<Material*>*>& DataLoader::materialRegistry =
+    *new std::map<std::string, std::vector<Material*>*>();
 
 namespace {
 

@@ -47,9 +47,10 @@ public:
     bool closed = true;                      // no free edge met in the adjacency output
     int32_t freeEdges = 0;                   // edges of the current output without a neighbour
 
-    // Process-wide, never cleared: what each path (directory + file name) was loaded into.
-    static std::map<std::string, Mesh*> meshRegistry;
-    static std::map<std::string, std::vector<Material*>*> materialRegistry;
+    // Process-wide, never cleared nor destroyed (like everything loaded): what each path
+    // (directory + file name) was loaded into.
+    static std::map<std::string, Mesh*>& meshRegistry;
+    static std::map<std::string, std::vector<Material*>*>& materialRegistry;
 
     // Starts the two loggers (the second, on "assimp_log.txt", replaces the first) and DevIL.
     DataLoader();
