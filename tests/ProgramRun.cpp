@@ -80,11 +80,19 @@ bool ProgramRun::running()
 
 bool ProgramRun::waitForOutput(const std::string& text, double seconds) const
 {
+    return waitForOutputAfter(0, text, seconds);
+}
+
+bool ProgramRun::waitForOutputAfter(size_t from, const std::string& text, double seconds) const
+{
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
     while (Clock::now() < end) {
-        if (standardOutput().find(text) != std::string::npos)
+        // Asked before reading, so that what an ended program wrote last is still read.
+        const bool ended = !const_cast<ProgramRun*>(this)->running();
+        const std::string output = standardOutput();
+        if (output.size() > from && output.find(text, from) != std::string::npos)
             return true;
-        if (const_cast<ProgramRun*>(this)->exitStatus != -1)
+        if (ended)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

@@ -14,6 +14,9 @@ public:
 
     // Waits until standard output contains text; false on timeout or when the program ended.
     bool waitForOutput(const std::string& text, double seconds) const;
+    // The same, for text that appears after the first `from` bytes of standard output: an
+    // answer to something done once those bytes were there.
+    bool waitForOutputAfter(size_t from, const std::string& text, double seconds) const;
     // Waits for the window titled "OKV" and gives it the keyboard focus. Program tests run
     // alone (RUN_SERIAL), so no other test's window can be mistaken for it.
     bool waitForWindow(double seconds);

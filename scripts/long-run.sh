@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Runs the real program for ten minutes (or the given number of seconds) on the current
+# display, or on a virtual X server of its own when there is none, and checks that it holds:
+#   - resident memory (VmRSS), sampled every 5 seconds into a CSV file, grows by less than
+#     1 MB after the first minute (or after the first half of a shorter run);
+#   - no GL error in any frame: Mesa's MESA_DEBUG reports every GL error on standard error,
+#     which must stay empty, and loading ends with "After loadScene GLErrorCode:0";
+#   - Escape ends it with status 0.
+# Not part of the test command, since it takes ten minutes. Exits non-zero when a check fails.
+#
+#   scripts/long-run.sh [build directory, default build] [seconds, default 600] [CSV file]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build}
+seconds=${2:-600}
+csv=${3:-$build/long-run-memory.csv}
+interval=5
+warm_up=$((seconds / 2 < 60 ? seconds / 2 : 60))
+
+if [ ! -x "$build/okv" ] || [ ! -d "$build/data/models" ]; then
+    echo "No program or data in $build: build it first (cmake --build $build)" >&2
+    exit 2
+fi
+source scripts/virtual-display.sh
+
+output=$(mktemp)
+errors=$(mktemp)
+# Replaces the virtual display's own exit action, so it stops that server too.
+clean_up() {
+    rm -f "$output" "$errors"
+    [ -z "${program:-}" ] || kill "$program" 2>/dev/null || true
+    [ -z "${virtual_display_pid:-}" ] || kill "$virtual_display_pid" 2>/dev/null || true
+}
+trap clean_up EXIT
+
+(cd "$build/data" && MESA_DEBUG=1 exec ../okv) >"$output" 2>"$errors" &
+program=$!
+start=$(date +%s.%N)
+
+window=""
+for _ in $(seq 300); do
+    window=$(xdotool search --name '^OKV$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.2
+done
+if [ -z "$window" ]; then
+    echo "The program's window did not appear" >&2
+    cat "$errors" >&2
+    exit 1
+fi
+
+echo "seconds,vmrss_kb" >"$csv"
+peak_kb=0
+while :; do
+    elapsed=$(echo "$(date +%s.%N) - $start" | bc)
+    rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$program/status" 2>/dev/null || true)
+    if [ -z "$rss" ]; then
+        echo "The program ended after $elapsed s, before it was asked to" >&2
+        cat "$errors" >&2
+        exit 1
+    fi
+    peak_kb=$(awk '/^VmHWM:/ {print $2}' "/proc/$program/status")
+    printf '%.1f,%s\n' "$elapsed" "$rss" >>"$csv"
+    if [ "$(echo "$elapsed >= $seconds" | bc)" = 1 ]; then
+        break
+    fi
+    sleep "$interval"
+done
+
+xdotool windowfocus "$window" key Escape
+status=0
+wait "$program" || status=$?
+program=""
+
+failed=0
+summary=$(awk -F, -v warm="$warm_up" '
+    NR == 1 { next }
+    NR == 2 { first = $2 }
+    $1 >= warm && base == "" { base = $2; baseTime = $1 }
+    $1 >= warm { if ($2 > highest) highest = $2; if (low == "" || $2 < low) low = $2 }
+    { last = $2; lastTime = $1; samples++ }
+    END { printf "%d %d %d %d %d %d %.1f %.1f\n", samples, first, base, last, highest, low, baseTime, lastTime }
+' "$csv")
+read -r samples first base last highest lowest base_time last_time <<<"$summary"
+growth=$((highest - base))
+
+echo "Long run: $last_time s on display $DISPLAY, $samples samples every $interval s in $csv"
+echo "  VmRSS at the first sample         $first kB"
+echo "  VmRSS at $base_time s (after warm-up) $base kB"
+echo "  VmRSS at the end                  $last kB"
+echo "  VmRSS lowest / highest after warm-up  $lowest / $highest kB"
+echo "  growth after warm-up (highest - at warm-up end)  $growth kB (limit 1024 kB)"
+echo "  peak resident memory (VmHWM)      $peak_kb kB"
+echo "  exit status on Escape             $status"
+echo "  standard error                    $(wc -c <"$errors") bytes"
+
+if [ "$growth" -ge 1024 ]; then
+    echo "FAILED: memory grew by $growth kB after the first $warm_up s" >&2
+    failed=1
+fi
+if [ -s "$errors" ]; then
+    echo "FAILED: standard error is not empty (GL errors or other reports):" >&2
+    head -n 20 "$errors" >&2
+    failed=1
+fi
+if ! grep -q "After loadScene GLErrorCode:0" "$output"; then
+    echo "FAILED: loading did not end with GL error 0" >&2
+    failed=1
+fi
+if [ "$status" -ne 0 ]; then
+    echo "FAILED: exit status $status on Escape" >&2
+    failed=1
+fi
+[ "$failed" = 0 ] && echo "PASSED"
+exit "$failed"
