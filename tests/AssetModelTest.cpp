@@ -182,32 +182,20 @@ std::vector<PlacedSolid> place(const ImportedModel& model, Point scale, Point of
 std::vector<PlacedSolid> placedTemple() { return place(importModel("Tempel.dae"), {100, 100, 100}, {0, 50, 0}); }
 std::vector<PlacedSolid> placedPool() { return place(importModel("Becken.dae"), {30, 30, 30}, {0, 10, 0}); }
 
-// Ray parity against one closed solid; the ray leans off the axes so that it does not graze
-// the models' many axis-aligned edges.
+// Whether a point is inside one closed solid: the solid angle its triangles span seen from the
+// point is 4π inside and 0 outside (van Oosterom and Strackee's formula per triangle).
 bool inside(const PlacedSolid& solid, Point p) {
     const Bounds& b = solid.bounds;
     if (p.x < b.min.x || p.y < b.min.y || p.z < b.min.z || p.x > b.max.x || p.y > b.max.y || p.z > b.max.z)
         return false;
-    const Point direction{0.8017, 0.3612, 0.4763};
-    int crossings = 0;
+    double solidAngle = 0;
     for (const auto& t : solid.triangles) {
-        Point e1 = t[1] - t[0], e2 = t[2] - t[0];
-        Point h = cross(direction, e2);
-        double a = dot(e1, h);
-        if (std::fabs(a) < 1e-12)
-            continue;
-        Point s = p - t[0];
-        double u = dot(s, h) / a;
-        if (u < 0 || u > 1)
-            continue;
-        Point q = cross(s, e1);
-        double v = dot(direction, q) / a;
-        if (v < 0 || u + v > 1)
-            continue;
-        if (dot(e2, q) / a > 0)
-            ++crossings;
+        const Point u = t[0] - p, v = t[1] - p, w = t[2] - p;
+        const double lu = std::sqrt(dot(u, u)), lv = std::sqrt(dot(v, v)), lw = std::sqrt(dot(w, w));
+        solidAngle +=
+            2 * std::atan2(dot(u, cross(v, w)), lu * lv * lw + dot(u, v) * lw + dot(u, w) * lv + dot(v, w) * lu);
     }
-    return crossings % 2 == 1;
+    return std::fabs(solidAngle) > 2 * M_PI;
 }
 
 bool insideAny(const std::vector<PlacedSolid>& solids, Point p) {
