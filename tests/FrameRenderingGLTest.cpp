@@ -8,13 +8,6 @@
 
 namespace {
 
-std::vector<float> uniformVector(GLuint program, const char* name, size_t size)
-{
-    std::vector<float> value(size);
-    glGetUniformfv(program, glGetUniformLocation(program, name), value.data());
-    return value;
-}
-
 std::vector<float> xyz(const Vec4& v)
 {
     return {v.x, v.y, v.z};

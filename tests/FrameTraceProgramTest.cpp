@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -51,15 +52,9 @@ std::vector<std::string> passStory(const std::string& culled, const std::string&
 
 bool isStateCall(const std::string& call)
 {
-    for (const char* prefix : {"glCullFace(", "glDrawBuffer(", "glDepthMask(", "glStencilFunc(", "glStencilOpSeparate(",
-                               "glBlendEquation(", "glBlendFunc("})
-        if (startsWith(call, prefix))
-            return true;
-    for (const char* cap : {"GL_STENCIL_TEST)", "GL_DEPTH_CLAMP)", "GL_CULL_FACE)", "GL_BLEND)"})
-        if ((startsWith(call, "glEnable(") || startsWith(call, "glDisable(")) &&
-            call.size() > std::string(cap).size() && call.compare(call.size() - std::string(cap).size(), std::string::npos, cap) == 0)
-            return true;
-    return false;
+    static const std::regex state("gl(CullFace|DrawBuffer|DepthMask|StencilFunc|StencilOpSeparate|BlendEquation|"
+                                  "BlendFunc)\\(.*|gl(Enable|Disable)\\(cap = GL_(STENCIL_TEST|DEPTH_CLAMP|CULL_FACE|BLEND)\\)");
+    return std::regex_match(call, state);
 }
 
 int swapsIn(const std::string& trace)

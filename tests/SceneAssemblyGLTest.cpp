@@ -11,13 +11,6 @@
 
 namespace {
 
-std::vector<float> uniformMatrix(GLuint program, const char* name)
-{
-    std::vector<float> matrix(16);
-    glGetUniformfv(program, glGetUniformLocation(program, name), matrix.data());
-    return matrix;
-}
-
 void expectPoint(const Vec4& actual, float x, float y, float z, const char* what)
 {
     EXPECT_FLOAT_EQ(actual.x, x) << what;
@@ -122,14 +115,12 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     const MotionPath& path = renderer.light.path;
     ASSERT_EQ(path.points.size(), 2u);
     EXPECT_FALSE(path.loop);
-    expectPoint(path.points[0].position, 0, -100, 1000, "light path start");
-    expectPoint(path.points[1].position, 0, -100, -1000, "light path end");
-    EXPECT_FLOAT_EQ(path.points[0].tangent.x, 1);
-    EXPECT_FLOAT_EQ(path.points[0].tangent.y, 1);
-    EXPECT_FLOAT_EQ(path.points[1].tangent.x, -1);
-    EXPECT_FLOAT_EQ(path.points[1].tangent.y, -1);
-    for (const PathPoint& point : path.points) {
-        EXPECT_EQ(point.tangent.z, 0.0f);
+    for (size_t i = 0; i < 2; ++i) {
+        const PathPoint& point = path.points[i];
+        const float sign = i == 0 ? 1.0f : -1.0f;
+        expectPoint(point.position, 0, -100, 1000 * sign, "light path point");
+        EXPECT_EQ(std::vector<float>({point.tangent.x, point.tangent.y, point.tangent.z, point.tangent.w}),
+                  std::vector<float>({sign, sign, 0, 0}));
         EXPECT_EQ(point.outWeight, 1000.0f);
         EXPECT_EQ(point.inWeight, 1000.0f);
     }
@@ -143,7 +134,7 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     const std::vector<float> view(camera.m.begin(), camera.m.end());
     for (GLuint program : {renderer.lightProgram, renderer.defaultProgram, renderer.shadowVolumeProgram,
                            renderer.miniProgram, renderer.waterProgram})
-        EXPECT_EQ(uniformMatrix(program, "ViewMatrix"), view) << "program " << program;
+        EXPECT_EQ(uniformVector(program, "ViewMatrix", 16), view) << "program " << program;
     EXPECT_EQ(uniformInt(renderer.defaultProgram, "texDiffuse"), 0);
     EXPECT_EQ(uniformInt(renderer.defaultProgram, "nomalMap"), 1);
     EXPECT_EQ(uniformInt(renderer.waterProgram, "reflectTexture"), 0);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // Programs, scene and an 800 x 600 projection, as the program has them before its first frame.
 inline Renderer& rendererWithScene()
@@ -47,5 +48,12 @@ inline int uniformInt(GLuint program, const char* name)
 {
     GLint value = 0;
     glGetUniformiv(program, glGetUniformLocation(program, name), &value);
+    return value;
+}
+
+inline std::vector<float> uniformVector(GLuint program, const char* name, size_t size)
+{
+    std::vector<float> value(size);
+    glGetUniformfv(program, glGetUniformLocation(program, name), value.data());
     return value;
 }

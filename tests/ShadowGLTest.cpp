@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
-#include <numeric>
 #include <vector>
 
 namespace {
@@ -70,84 +69,61 @@ std::vector<Triangle> casterTriangles(const std::vector<Renderable*>& casters, b
     return triangles;
 }
 
-// A bounding-volume tree over triangles, for occlusion queries along segments.
+// Triangles in runs of consecutive ones, each run with its bounding box: the meshes keep
+// neighbouring triangles together, so most segments are decided by a few boxes.
 class Occluders {
 public:
     explicit Occluders(std::vector<Triangle> all) : triangles(std::move(all))
     {
-        order.resize(triangles.size());
-        std::iota(order.begin(), order.end(), 0);
-        build(0, int(order.size()));
+        for (size_t first = 0; first < triangles.size(); first += 32) {
+            Run run{{1e30, 1e30, 1e30}, {-1e30, -1e30, -1e30}, first, std::min(triangles.size(), first + 32)};
+            for (size_t t = run.first; t < run.end; ++t)
+                for (const Point& p : triangles[t].corner) {
+                    run.low = {std::min(run.low.x, p.x), std::min(run.low.y, p.y), std::min(run.low.z, p.z)};
+                    run.high = {std::max(run.high.x, p.x), std::max(run.high.y, p.y), std::max(run.high.z, p.z)};
+                }
+            runs.push_back(run);
+        }
     }
 
     // Whether the segment from a to b passes through a triangle.
-    bool blocked(Point a, Point b) const { return !nodes.empty() && blockedIn(0, a, b - a); }
+    bool blocked(Point a, Point b) const
+    {
+        const Point d = b - a;
+        for (const Run& run : runs)
+            if (segmentMeetsBox(run, a, d))
+                for (size_t t = run.first; t < run.end; ++t)
+                    if (segmentMeetsTriangle(triangles[t], a, d))
+                        return true;
+        return false;
+    }
 
 private:
-    struct Node {
+    struct Run {
         Point low, high;
-        int first = 0, count = 0;  // leaf triangles in order[first, first + count)
-        int right = -1;            // the left child follows its parent
+        size_t first, end;
     };
     std::vector<Triangle> triangles;
-    std::vector<int> order;
-    std::vector<Node> nodes;
+    std::vector<Run> runs;
 
-    Point centre(int t) const
-    {
-        const Triangle& T = triangles[size_t(t)];
-        return (T.corner[0] + T.corner[1] + T.corner[2]) * (1.0 / 3.0);
-    }
-
-    void build(int first, int count)
-    {
-        const int index = int(nodes.size());
-        nodes.push_back({});
-        Point low{1e30, 1e30, 1e30}, high{-1e30, -1e30, -1e30};
-        for (int i = first; i < first + count; ++i)
-            for (const Point& p : triangles[size_t(order[size_t(i)])].corner) {
-                low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-                high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-            }
-        nodes[size_t(index)].low = low;
-        nodes[size_t(index)].high = high;
-        if (count <= 4) {
-            nodes[size_t(index)].first = first;
-            nodes[size_t(index)].count = count;
-            return;
-        }
-        const Point extent = high - low;
-        const int split = extent.x > extent.y ? (extent.x > extent.z ? 0 : 2) : (extent.y > extent.z ? 1 : 2);
-        const auto begin = order.begin() + first;
-        std::nth_element(begin, begin + count / 2, begin + count,
-                         [&](int a, int b) { return axis(centre(a), split) < axis(centre(b), split); });
-        build(first, count / 2);
-        nodes[size_t(index)].right = int(nodes.size());
-        build(first + count / 2, count - count / 2);
-    }
-
-    static bool segmentMeetsBox(const Node& node, Point a, Point d)
+    static bool segmentMeetsBox(const Run& run, Point a, Point d)
     {
         double enter = 0, leave = 1;
         for (int i = 0; i < 3; ++i) {
-            const double o = axis(a, i), v = axis(d, i);
-            const double lo = axis(node.low, i), hi = axis(node.high, i);
+            const double o = axis(a, i), v = axis(d, i), lo = axis(run.low, i), hi = axis(run.high, i);
             if (std::abs(v) < 1e-12) {
                 if (o < lo || o > hi)
                     return false;
                 continue;
             }
-            double t0 = (lo - o) / v, t1 = (hi - o) / v;
-            if (t0 > t1)
-                std::swap(t0, t1);
-            enter = std::max(enter, t0);
-            leave = std::min(leave, t1);
-            if (enter > leave)
-                return false;
+            const double t0 = (lo - o) / v, t1 = (hi - o) / v;
+            enter = std::max(enter, std::min(t0, t1));
+            leave = std::min(leave, std::max(t0, t1));
         }
-        return true;
+        return enter <= leave;
     }
 
+    // Möller and Trumbore: hit parameter t along d and barycentric u, v.
     static bool segmentMeetsTriangle(const Triangle& T, Point a, Point d)
     {
         const Point e1 = T.corner[1] - T.corner[0], e2 = T.corner[2] - T.corner[0];
@@ -155,30 +131,9 @@ private:
         const double determinant = dot(e1, p);
         if (std::abs(determinant) < 1e-12)
             return false;
-        const Point s = a - T.corner[0];
-        const double u = dot(s, p) / determinant;
-        if (u < 0 || u > 1)
-            return false;
-        const Point q = cross(s, e1);
-        const double v = dot(d, q) / determinant;
-        if (v < 0 || u + v > 1)
-            return false;
-        const double t = dot(e2, q) / determinant;
-        return t > 0 && t < 1;
-    }
-
-    bool blockedIn(int index, Point a, Point d) const
-    {
-        const Node& node = nodes[size_t(index)];
-        if (!segmentMeetsBox(node, a, d))
-            return false;
-        if (node.right < 0) {
-            for (int i = node.first; i < node.first + node.count; ++i)
-                if (segmentMeetsTriangle(triangles[size_t(order[size_t(i)])], a, d))
-                    return true;
-            return false;
-        }
-        return blockedIn(index + 1, a, d) || blockedIn(node.right, a, d);
+        const Point s = a - T.corner[0], q = cross(s, e1);
+        const double u = dot(s, p) / determinant, v = dot(d, q) / determinant, t = dot(e2, q) / determinant;
+        return u >= 0 && v >= 0 && u + v <= 1 && t > 0 && t < 1;
     }
 };
 
@@ -306,8 +261,8 @@ Mat4 projectionInUse(const Renderer& renderer)
 } // namespace
 
 // Animation times chosen on the light's path (parameter t / 3) and the camera's (t / 2):
-// light low over the pool's rim, high above the temple, low from the other side with the
-// columns' shadows across the floor, and the camera outside with the shadows falling into the pool.
+// beside the pool with the light low at +z, at its highest (the roof shades the floor) and low
+// at -z; on the steps with the columns' shadows across the floor and the basin; outside.
 TEST(ShadowGLTest, StencilCountMatchesARayCastInTheScreenAndTheReflectionPass)
 {
     Renderer& renderer = rendererWithScene();
