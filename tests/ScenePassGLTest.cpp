@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -105,7 +106,7 @@ void expectFixedStateRestored()
 }
 
 // One triangle, with or without adjacency, its flags set as given.
-Mesh* triangleMesh(bool adjacency, bool closed)
+std::unique_ptr<Mesh> triangleMesh(bool adjacency, bool closed)
 {
     Vertex vertices[3] = {};
     for (int corner = 0; corner < 3; ++corner) {
@@ -115,7 +116,7 @@ Mesh* triangleMesh(bool adjacency, bool closed)
     }
     const GLuint plain[3] = {0, 1, 2};
     const GLuint withNeighbours[6] = {0, 2, 1, 0, 2, 1};
-    Mesh* mesh = new Mesh();
+    auto mesh = std::make_unique<Mesh>();
     StdoutCapture quiet;
     mesh->upload(adjacency ? withNeighbours : plain, adjacency ? 6 : 3, vertices, 3, adjacency);
     mesh->closed = closed;
@@ -176,10 +177,12 @@ TEST(ScenePassGLTest, MirroringSwapsTheFacesAndEachCasterGetsItsRobustFlag)
         {false, false, false, false, 1}, {false, true, false, true, 1}, {true, false, false, false, 0},
     };
     std::vector<Renderable*> casters;
+    std::vector<std::unique_ptr<Common3DObject>> objects;
+    std::vector<std::unique_ptr<Mesh>> meshes;
     for (const Caster& c : cases) {
-        auto* object = new Common3DObject();
+        auto* object = objects.emplace_back(std::make_unique<Common3DObject>()).get();
         object->closedVolume = c.closedVolume;
-        object->mesh = c.hasMesh ? triangleMesh(c.adjacency, c.closed) : nullptr;
+        object->mesh = c.hasMesh ? meshes.emplace_back(triangleMesh(c.adjacency, c.closed)).get() : nullptr;
         translate(object->local, float(casters.size()), 0, 0, Global);
         object->program = &renderer.defaultProgram;
         casters.push_back(object);
