@@ -130,8 +130,8 @@ void runWithBrokenData(const BadDataCase& badCase)
     ASSERT_TRUE(program.waitForOutput("After loadScene GLErrorCode:", 60))
         << program.standardOutput() << program.standardError();
     ASSERT_TRUE(program.waitForWindow(30));
-    // A few frames on the broken data before anything is asked of it.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    // A frame or two on the broken data before anything is asked of it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ASSERT_TRUE(program.running()) << program.standardError();
     const size_t printed = program.standardOutput().size();
     program.pressKey("a");

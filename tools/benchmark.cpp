@@ -599,6 +599,7 @@ int main(int argc, char** argv)
     const Clock::time_point firstFrameDone = Clock::now();
     const int firstFrameWidth = renderer.windowWidth, firstFrameHeight = renderer.windowHeight;
     const double secondFrame = renderFrameAt(0.0f);
+    const int fullScreenWidth = glutGet(GLUT_SCREEN_WIDTH), fullScreenHeight = glutGet(GLUT_SCREEN_HEIGHT);
     // After the start-up figures, so that they carry no cost of the benchmark's own.
     replaceGlewEntryPoints();
     const double startupToFirstFrame = processToMain + millisecondsBetween(mainStart, firstFrameDone) / 1000.0;
@@ -630,6 +631,7 @@ int main(int argc, char** argv)
 
     fprintf(report, "\nFrame time, %d frames over the camera loop, each closed by glFinish\n", frames);
     measureFrames(1280, 1024, frames);
+    const long peakAtTargetSize = peakResidentKilobytes();
     measureFrames(1920, 1080, frames);
 
     resizeWindow(1280, 1024);
@@ -637,19 +639,24 @@ int main(int argc, char** argv)
     if (timerBits > 0)
         measureSteps(Measure::TimerQueries, stepFrames,
                      "GL timer queries (GL_TIME_ELAPSED) per pass and step at 1280x1024; on llvmpipe they time the "
-                     "rasteriser threads, not the vertex and geometry stages");
+                     "rasteriser threads, not the vertex and geometry stages, and follow its tile order, so they "
+                     "agree with the serialised figures below in their sum, not step by step");
     else
         fprintf(report, "\nGL_TIME_ELAPSED has no counter bits here: no timer query figures\n");
     measureSteps(Measure::MainThread, stepFrames,
                  "Main-thread time per pass and step at 1280x1024 (issuing the calls; on llvmpipe this includes "
-                 "vertex and geometry shading and binning, rasterisation runs later in its threads)");
+                 "vertex and geometry shading and binning, rasterisation runs later in its threads; a step that "
+                 "samples a texture still being rendered, the water in the screen pass's lit step, waits there)");
     measureSteps(Measure::FinishEachStep, stepFrames,
                  "Wall time per pass and step at 1280x1024 with glFinish closing every step (serialised, so each "
                  "step carries all its own work; the sum exceeds an unserialised frame)");
 
     countCallsPerFrame();
 
-    fprintf(report, "\nPeak resident memory (ru_maxrss) after all frames: %.1f MB\n",
+    fprintf(report,
+            "\nPeak resident memory (ru_maxrss): %.1f MB up to the 1280x1024 frames (after full screen at %dx%d), "
+            "%.1f MB after all frames\n",
+            double(peakAtTargetSize) / 1024.0, fullScreenWidth, fullScreenHeight,
             double(peakResidentKilobytes()) / 1024.0);
 
     timeLoaderItems();
