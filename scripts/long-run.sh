@@ -36,7 +36,7 @@ trap clean_up EXIT
 
 (cd "$build/data" && MESA_DEBUG=1 exec ../okv) >"$output" 2>"$errors" &
 program=$!
-start=$(date +%s.%N)
+start_ns=$(date +%s%N)
 
 window=""
 for _ in $(seq 300); do
@@ -54,7 +54,8 @@ fi
 echo "seconds,vmrss_kb" >"$csv"
 peak_kb=0
 while :; do
-    elapsed=$(echo "$(date +%s.%N) - $start" | bc)
+    elapsed_ms=$((($(date +%s%N) - start_ns) / 1000000))
+    elapsed=$((elapsed_ms / 1000)).$((elapsed_ms % 1000 / 100))
     rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$program/status" 2>/dev/null || true)
     if [ -z "$rss" ]; then
         echo "The program ended after $elapsed s, before it was asked to" >&2
@@ -62,8 +63,8 @@ while :; do
         exit 1
     fi
     peak_kb=$(awk '/^VmHWM:/ {print $2}' "/proc/$program/status")
-    printf '%.1f,%s\n' "$elapsed" "$rss" >>"$csv"
-    if [ "$(echo "$elapsed >= $seconds" | bc)" = 1 ]; then
+    echo "$elapsed,$rss" >>"$csv"
+    if [ "$elapsed_ms" -ge $((seconds * 1000)) ]; then
         break
     fi
     sleep "$interval"
@@ -87,14 +88,15 @@ read -r samples first base last highest lowest base_time last_time <<<"$summary"
 growth=$((highest - base))
 
 echo "Long run: $last_time s on display $DISPLAY, $samples samples every $interval s in $csv"
-echo "  VmRSS at the first sample         $first kB"
-echo "  VmRSS at $base_time s (after warm-up) $base kB"
-echo "  VmRSS at the end                  $last kB"
-echo "  VmRSS lowest / highest after warm-up  $lowest / $highest kB"
-echo "  growth after warm-up (highest - at warm-up end)  $growth kB (limit 1024 kB)"
-echo "  peak resident memory (VmHWM)      $peak_kb kB"
-echo "  exit status on Escape             $status"
-echo "  standard error                    $(wc -c <"$errors") bytes"
+row() { printf '  %-50s %s\n' "$1" "$2"; }
+row "VmRSS at the first sample" "$first kB"
+row "VmRSS at $base_time s, the end of the warm-up" "$base kB"
+row "VmRSS at the end" "$last kB"
+row "VmRSS lowest / highest after the warm-up" "$lowest / $highest kB"
+row "growth after the warm-up (highest - at its end)" "$growth kB (limit 1024 kB)"
+row "peak resident memory (VmHWM)" "$peak_kb kB"
+row "exit status on Escape" "$status"
+row "standard error (GL errors included)" "$(wc -c <"$errors") bytes"
 
 if [ "$growth" -ge 1024 ]; then
     echo "FAILED: memory grew by $growth kB after the first $warm_up s" >&2
