@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -73,7 +74,7 @@ void writeBytes(const fs::path& file, const std::string& bytes)
     out << bytes;
 }
 
-void truncate(const fs::path& file, double fraction)
+void keepFirstPart(const fs::path& file, double fraction)
 {
     const std::string bytes = readFile(file.string());
     writeBytes(file, bytes.substr(0, size_t(double(bytes.size()) * fraction)));
@@ -218,7 +219,7 @@ TEST(BadDataProgramTest, AnEmptyTruncatedOrGarbageModelLeavesTheImportersErrorIn
 {
     const std::pair<const char*, std::function<void(const fs::path&)>> breaks[] = {
         {"empty", [](const fs::path& file) { writeBytes(file, ""); }},
-        {"truncated", [](const fs::path& file) { truncate(file, 0.5); }},
+        {"truncated", [](const fs::path& file) { keepFirstPart(file, 0.5); }},
         {"garbage", [](const fs::path& file) { writeBytes(file, garbage(5000)); }},
     };
     for (const auto& [kind, breakFile] : breaks)
