@@ -30,6 +30,16 @@ Common3DObject* loadObject(DataLoader& loader, const char* fileName, const GLuin
     return object;
 }
 
+// A new list for an import whose materials nothing draws (the light and the water draw
+// without them). Held through a static pointer, so that it stays reachable, like everything
+// loaded, to the end of the process, also when the import fails.
+std::vector<Material*>* unusedMaterialList()
+{
+    static auto* lists = new std::vector<std::vector<Material*>*>();
+    lists->push_back(new std::vector<Material*>());
+    return lists->back();
+}
+
 void addTo(std::vector<Renderable*>& list, Renderable* object)
 {
     list.push_back(object);
@@ -51,7 +61,7 @@ void Renderer::loadScene()
     skyBox->reflection = skyReflectionMatrix;
 
     Mesh* sphere = new Mesh();
-    loader.loadModel(modelDirectory, "sphere.dae", zUp, false, sphere, new std::vector<Material*>());
+    loader.loadModel(modelDirectory, "sphere.dae", zUp, false, sphere, unusedMaterialList());
     light.mesh = sphere;
     light.program = &lightProgram;
     // The path is still empty: this places the light at the origin with its current scale.
@@ -86,7 +96,7 @@ void Renderer::loadScene()
 
     water = new Water(loader.loadTexture("./images/waven.jpg"));
     Mesh* waterMesh = new Mesh();
-    loader.loadModel(modelDirectory, "WaterPlane.dae", yUp, true, waterMesh, new std::vector<Material*>());
+    loader.loadModel(modelDirectory, "WaterPlane.dae", yUp, true, waterMesh, unusedMaterialList());
     water->mesh = waterMesh;
     scale(water->local, 30, 1, 30, Global);
     translate(water->local, 0, 13.95f, 0, Global);

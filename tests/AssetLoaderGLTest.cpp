@@ -38,6 +38,12 @@ TEST(AssetLoaderGLTest, SceneModelsLoadWithoutReportsAndClosedWhereTheyMustBe)
         EXPECT_NE(materials[0]->diffuseTexture, nullptr);
         EXPECT_NE(materials[0]->normalTexture, nullptr);
         EXPECT_GT(materials[0]->indexCount, 0u);
+        // The caller owns what the import handed out.
+        for (Material* material : materials) {
+            delete material->diffuseTexture;
+            delete material->normalTexture;
+            delete material;
+        }
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -55,4 +61,6 @@ TEST(AssetImagesGLTest, SkyAndWaveMapLoadWithoutReports)
     EXPECT_NE(waves, nullptr) << console;
     EXPECT_EQ(console.find("Couldn't"), std::string::npos) << console;
     EXPECT_EQ(console.find("arn't"), std::string::npos) << console;
+    delete sky;
+    delete waves;
 }

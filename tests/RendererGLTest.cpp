@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <tuple>
 #include <utility>
@@ -32,7 +33,7 @@ std::vector<float> projectionOf(GLuint program)
 // Builds the programs from the shader sources of the project.
 void initShadersFromSources(Renderer& renderer)
 {
-    const std::string previous = get_current_dir_name();
+    const std::string previous = std::filesystem::current_path();
     EXPECT_EQ(chdir(OKV_SOURCE_DATA_DIR), 0);
     renderer.initShaders();
     EXPECT_EQ(chdir(previous.c_str()), 0);

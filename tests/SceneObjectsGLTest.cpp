@@ -123,13 +123,23 @@ void ensureContextAndPrograms()
     }
 }
 
+// What a test makes stays reachable until its process ends, as the scene's objects do:
+// they own GL objects and records that they never free.
+template <typename Object>
+Object* keptForTheProcess(Object* object)
+{
+    static auto* kept = new std::vector<Object*>();
+    kept->push_back(object);
+    return object;
+}
+
 Mesh* triangleMesh(GLuint indexCount, bool adjacency)
 {
     const Vertex corners[3] = {vertexAt(0, 0), vertexAt(1, 0), vertexAt(0, 1)};
     std::vector<GLuint> indices(indexCount);
     for (GLuint i = 0; i < indexCount; ++i)
         indices[i] = adjacency ? (i % 6) / 2 : i % 3;
-    Mesh* mesh = new Mesh();
+    Mesh* mesh = keptForTheProcess(new Mesh());
     StdoutCapture quiet;
     mesh->upload(indices.data(), indexCount, corners, 3, adjacency);
     return mesh;
@@ -138,7 +148,7 @@ Mesh* triangleMesh(GLuint indexCount, bool adjacency)
 Texture* smallTexture()
 {
     const unsigned char pixels[4] = {9, 9, 9, 255};
-    Texture* texture = new Texture();
+    Texture* texture = keptForTheProcess(new Texture());
     StdoutCapture quiet;
     texture->create(GL_RGBA, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, 0, pixels, 0);
     return texture;
@@ -273,7 +283,7 @@ TEST(SceneObjectsGLTest, SkyBoxTurnsWithTheCameraButNeverMovesAndLeavesDepthTest
     SkyBox* sky = nullptr;
     {
         StdoutCapture quiet;
-        sky = new SkyBox(&camera);
+        sky = keptForTheProcess(new SkyBox(&camera));
     }
     sky->program = &meshProgram;
     Texture cubeMap;
@@ -321,7 +331,7 @@ TEST(SceneObjectsGLTest, WaterBuildsTwoCompleteTargetsAndDrawsWithThemOnUnitsZer
     Texture* bump = smallTexture();
     Water* water = nullptr;
     StdoutCapture output;
-    water = new Water(bump);
+    water = keptForTheProcess(new Water(bump));
     std::string target = "Texture::create::glErrorCode:0\n";
     for (int line = 0; line < 4; ++line)
         target += "FrameBuffer::attachTexture::glError0\n";
