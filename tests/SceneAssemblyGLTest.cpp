@@ -6,7 +6,6 @@
 #include "gl/ProgramCache.h"
 #include "scene/Common3DObject.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -17,15 +16,6 @@ void expectPoint(const Vec4& actual, float x, float y, float z, const char* what
     EXPECT_FLOAT_EQ(actual.y, y) << what;
     EXPECT_FLOAT_EQ(actual.z, z) << what;
     EXPECT_FLOAT_EQ(actual.w, 1.0f) << what;
-}
-
-std::vector<GLuint> usedPrograms;
-PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
-
-void GLAPIENTRY recordingUseProgram(GLuint program)
-{
-    usedPrograms.push_back(program);
-    realUseProgram(program);
 }
 
 } // namespace
@@ -77,55 +67,37 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
         EXPECT_EQ(lightLocal[i], i == 15 ? 1.0f : i % 5 == 0 ? 50.0f : 0.0f) << "light element " << i;
 
     // Slots are the addresses of the Renderer's fields, so the objects follow a change of name.
+    const Mat4 none;
     const struct {
         const Renderable* object;
         const GLuint* program;
-        bool closedVolume;
-        bool adjacency;
-        const Mat4* reflection;
+        bool closedVolume, adjacency;
+        const Mat4& reflection;
     } objects[] = {
-        {temple, &renderer.defaultProgram, true, true, &renderer.reflectionMatrix},
-        {basin, &renderer.defaultProgram, false, true, &renderer.reflectionMatrix},
-        {ground, &renderer.defaultProgram, false, true, &renderer.reflectionMatrix},
-        {water, &renderer.waterProgram, false, true, nullptr},
-        {&renderer.light, &renderer.lightProgram, false, false, &renderer.reflectionMatrix},
-        {renderer.skyBox, &renderer.skyProgram, false, false, &renderer.skyReflectionMatrix},
+        {temple, &renderer.defaultProgram, true, true, renderer.reflectionMatrix},
+        {basin, &renderer.defaultProgram, false, true, renderer.reflectionMatrix},
+        {ground, &renderer.defaultProgram, false, true, renderer.reflectionMatrix},
+        {water, &renderer.waterProgram, false, true, none},
+        {&renderer.light, &renderer.lightProgram, false, false, renderer.reflectionMatrix},
+        {renderer.skyBox, &renderer.skyProgram, false, false, renderer.skyReflectionMatrix},
     };
     for (const auto& expected : objects) {
-        const size_t index = size_t(&expected - objects);
-        EXPECT_EQ(expected.object->program, expected.program) << "object " << index;
-        EXPECT_EQ(expected.object->closedVolume, expected.closedVolume) << "object " << index;
-        EXPECT_EQ(expected.object->reflection.m, expected.reflection ? expected.reflection->m : Mat4().m)
-            << "object " << index;
-        EXPECT_EQ(expected.object->parent, nullptr) << "object " << index;
-        if (expected.object != renderer.skyBox) {
-            ASSERT_NE(expected.object->mesh, nullptr) << "object " << index;
-            EXPECT_EQ(expected.object->mesh->adjacency, expected.adjacency) << "object " << index;
-            EXPECT_GT(expected.object->mesh->indexCount, 0u) << "object " << index;
+        SCOPED_TRACE(testing::Message() << "object " << &expected - objects);
+        EXPECT_EQ(expected.object->program, expected.program);
+        EXPECT_EQ(expected.object->closedVolume, expected.closedVolume);
+        EXPECT_EQ(expected.object->reflection.m, expected.reflection.m);
+        ASSERT_NE(expected.object->mesh, nullptr);
+        EXPECT_EQ(expected.object->mesh->adjacency, expected.adjacency);
+        if (const auto* model = dynamic_cast<const Common3DObject*>(expected.object)) {
+            EXPECT_FALSE(model->materials->empty());
         }
-    }
-    for (const Renderable* model : {temple, basin, ground}) {
-        const auto* materials = static_cast<const Common3DObject*>(model)->materials;
-        ASSERT_NE(materials, nullptr);
-        EXPECT_FALSE(materials->empty());
     }
     EXPECT_NE(renderer.skyBox->cubeMap, nullptr);
 
-    // The light rises from below the ground at z = 1000 and sets at z = -1000, once.
-    const MotionPath& path = renderer.light.path;
-    ASSERT_EQ(path.points.size(), 2u);
-    EXPECT_FALSE(path.loop);
-    for (size_t i = 0; i < 2; ++i) {
-        const PathPoint& point = path.points[i];
-        const float sign = i == 0 ? 1.0f : -1.0f;
-        expectPoint(point.position, 0, -100, 1000 * sign, "light path point");
-        EXPECT_EQ(std::vector<float>({point.tangent.x, point.tangent.y, point.tangent.z, point.tangent.w}),
-                  std::vector<float>({sign, sign, 0, 0}));
-        EXPECT_EQ(point.outWeight, 1000.0f);
-        EXPECT_EQ(point.inWeight, 1000.0f);
-    }
-    const Vec4 colour = renderer.light.getColor();
-    EXPECT_EQ(colour.x + colour.y + colour.z + colour.w, 4.0f);
+    // The light rises from below the ground at z = 1000 and culminates over x = 750, once.
+    EXPECT_FALSE(renderer.light.path.loop);
+    expectPoint(renderer.light.path.evaluate(0.0f), 0, -100, 1000, "light rising");
+    expectPoint(renderer.light.path.evaluate(0.5f), 750, 650, 0, "light at its highest");
 
     // The camera stands at the start of its path, and every program that draws the world
     // already has its view.
@@ -141,25 +113,4 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     EXPECT_EQ(uniformInt(renderer.waterProgram, "refractTexture"), 1);
     EXPECT_EQ(uniformInt(renderer.waterProgram, "bumpTexture"), 2);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(SceneAssemblyGLTest, ModelsDrawWithWhateverProgramTheRendererFieldHolds)
-{
-    Renderer& renderer = rendererWithScene();
-    const GLuint original = renderer.defaultProgram;
-    renderer.defaultProgram = renderer.miniProgram;
-    releaseProgram(currentProgram);
-    usedPrograms.clear();
-    realUseProgram = glUseProgram;
-    glUseProgram = recordingUseProgram;
-    for (int model = 0; model < 3; ++model)
-        renderer.screenLists.litObjects[size_t(model)]->draw();
-    glUseProgram = realUseProgram;
-    renderer.defaultProgram = original;
-
-    // Each model makes its program current and releases it again afterwards.
-    ASSERT_FALSE(usedPrograms.empty());
-    for (GLuint program : usedPrograms)
-        EXPECT_TRUE(program == renderer.miniProgram || program == 0) << "program " << program;
-    EXPECT_EQ(std::count(usedPrograms.begin(), usedPrograms.end(), renderer.miniProgram), 3);
 }
