@@ -56,7 +56,8 @@ inline std::string write(const Document& d)
 {
     std::ostringstream out;
     out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<COLLADA xmlns=\"http://www.collada.org/2005/11/"
-           "COLLADASchema\" version=\"1.4.1\"><asset><unit name=\"meter\" meter=\"1\"/><up_axis>Y_UP</up_axis></asset>\n<library_images>";
+           "COLLADASchema\" version=\"1.4.1\">\n<asset><unit name=\"meter\" meter=\"1\"/><up_axis>Y_UP</up_axis>"
+           "</asset>\n<library_images>";
     for (const Material& m : d.materials)
         for (const auto& [kind, image] : {std::pair{"diffuse", m.diffuseImage}, {"normal", m.normalImage}})
             if (!image.empty())

@@ -9,30 +9,21 @@
 
 namespace {
 
-// Writes a PNG through DevIL from tightly packed 8-bit pixels of the given DevIL format.
-void writeImage(const std::string& path, int width, int height, ILenum format, const std::vector<unsigned char>& pixels)
+// Writes a PNG through DevIL of 8-bit pixels, each of a different colour, so that a row
+// shifted by a byte cannot match.
+void writeImage(const std::string& path, int width, int height, ILenum format = IL_RGB)
 {
     const int channels = format == IL_LUMINANCE ? 1 : format == IL_RGBA ? 4 : 3;
-    ASSERT_EQ(pixels.size(), size_t(width * height * channels));
+    std::vector<unsigned char> pixels;
+    for (int i = 0; i < width * height * channels; ++i)
+        pixels.push_back(static_cast<unsigned char>(i * 7 + i / (width * channels) * 101));
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    ilTexImage(width, height, 1, ILubyte(channels), format, IL_UNSIGNED_BYTE,
-               const_cast<unsigned char*>(pixels.data()));
+    ilTexImage(width, height, 1, ILubyte(channels), format, IL_UNSIGNED_BYTE, pixels.data());
     ilEnable(IL_FILE_OVERWRITE);
     ASSERT_EQ(ilSave(IL_PNG, path.c_str()), IL_TRUE) << path;
     ilDeleteImages(1, &image);
-}
-
-// Every pixel of a different colour, so that a row shifted by a byte cannot match.
-std::vector<unsigned char> distinctPixels(int width, int height, int channels)
-{
-    std::vector<unsigned char> pixels;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < channels; ++c)
-                pixels.push_back(static_cast<unsigned char>((x * 3 + y * 101 + c * 57) & 0xff));
-    return pixels;
 }
 
 // What DevIL itself decodes from the file, as tightly packed 8-bit RGB.
@@ -59,7 +50,6 @@ std::vector<unsigned char> readTexture(GLenum target, GLenum bindTarget, GLuint 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(target, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glBindTexture(bindTarget, 0);
     return pixels;
 }
 
@@ -85,17 +75,15 @@ TEST_F(DataLoaderImagesGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnp
     for (const Case& test : cases) {
         SCOPED_TRACE(std::to_string(test.channels) + " channels, width " + std::to_string(test.width));
         const std::string path = file(std::to_string(test.channels) + "x" + std::to_string(test.width) + ".png");
-        writeImage(path, test.width, 3, test.format, distinctPixels(test.width, 3, test.channels));
+        writeImage(path, test.width, 3, test.format);
         const std::unique_ptr<Texture> texture(loader->loadTexture(path));
         ASSERT_NE(texture, nullptr);
         EXPECT_EQ(readTexture(GL_TEXTURE_2D, GL_TEXTURE_2D, texture->id, test.width, 3), decodeRGB(path));
-        glBindTexture(GL_TEXTURE_2D, texture->id);
-        GLint sizes[4] = {0, 0, 0, -1};
-        const GLenum channels[4] = {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE,
-                                    GL_TEXTURE_ALPHA_SIZE};
-        for (int c = 0; c < 4; ++c)
-            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, channels[c], &sizes[c]);
-        EXPECT_EQ(std::vector<GLint>(sizes, sizes + 4), (std::vector<GLint>{8, 8, 8, 0}));
+        for (GLenum size : {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE, GL_TEXTURE_ALPHA_SIZE}) {
+            GLint bits = -1;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, size, &bits);
+            EXPECT_EQ(bits, size == GL_TEXTURE_ALPHA_SIZE ? 0 : 8) << size;
+        }
         GLint alignment = 0;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
         EXPECT_EQ(alignment, 4);
@@ -105,13 +93,14 @@ TEST_F(DataLoaderImagesGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnp
 TEST_F(DataLoaderImagesGLTest, MaterialsFindTheirTexturesByRelativePathAndMissingFilesGiveNull)
 {
     directory.write("models/tex/.keep", "");
-    writeImage(file("models/tex/diffuse.png"), 4, 4, IL_RGB, distinctPixels(4, 4, 3));
-    writeImage(file("models/tex/normal.png"), 2, 2, IL_RGB, distinctPixels(2, 2, 3));
+    writeImage(file("models/tex/diffuse.png"), 4, 4);
+    writeImage(file("models/tex/normal.png"), 2, 2);
     const collada::Document document{{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0},
                                      {},
                                      {0, 0, 1, 0, 0, 1, 1, 1},
                                      {{{0, 1, 2}, "textured"}, {{2, 1, 3}, "missing"}},
-                                     {{"textured", "tex/diffuse.png", "tex/normal.png"}, {"missing", "tex/absent.png"}}};
+                                     {{"textured", "tex/diffuse.png", "tex/normal.png"},
+                                      {"missing", "tex/absent.png"}}};
     directory.write("models/scene.dae", collada::write(document));
 
     Mesh mesh;
@@ -151,8 +140,7 @@ std::string writeCubeFaces(const TemporaryDirectory& directory, const std::strin
     const std::string faces = directory.path() + "/" + name + "/";
     for (int f = 0; f < 6; ++f)
         if (sizes[size_t(f)].first > 0)
-            writeImage(faces + faceNames[f], sizes[size_t(f)].first, sizes[size_t(f)].second, IL_RGB,
-                       distinctPixels(sizes[size_t(f)].first, sizes[size_t(f)].second, 3));
+            writeImage(faces + faceNames[f], sizes[size_t(f)].first, sizes[size_t(f)].second);
     return faces;
 }
 
