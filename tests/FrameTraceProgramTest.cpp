@@ -5,6 +5,7 @@
 #include "ProgramRun.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
@@ -14,13 +15,10 @@
 
 namespace {
 
-bool startsWith(const std::string& text, const char* prefix)
-{
-    return text.rfind(prefix, 0) == 0;
-}
+bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
-// The state calls a scene pass makes, in order, for a pass culling culled and counting
-// depth failures up on increment, drawing colour into drawBuffer.
+// The state calls of a scene pass, in order: it culls culled, counts depth failures up on
+// increment and down on decrement, and draws colour into drawBuffer.
 std::vector<std::string> passStory(const std::string& culled, const std::string& increment,
                                    const std::string& decrement, const std::string& drawBuffer)
 {
@@ -50,22 +48,6 @@ std::vector<std::string> passStory(const std::string& culled, const std::string&
     };
 }
 
-bool isStateCall(const std::string& call)
-{
-    static const std::regex state("gl(CullFace|DrawBuffer|DepthMask|StencilFunc|StencilOpSeparate|BlendEquation|"
-                                  "BlendFunc)\\(.*|gl(Enable|Disable)\\(cap = GL_(STENCIL_TEST|DEPTH_CLAMP|CULL_FACE|BLEND)\\)");
-    return std::regex_match(call, state);
-}
-
-int swapsIn(const std::string& trace)
-{
-    std::istringstream count(
-        commandOutput("apitrace dump --color=never --grep=glXSwapBuffers '" + trace + "' 2>/dev/null | grep -c glXSwapBuffers"));
-    int swaps = 0;
-    count >> swaps;
-    return swaps;
-}
-
 } // namespace
 
 TEST(FrameTraceProgramTest, OneFrameRendersThreePassesWithTheirFaceAndStencilStateAndNoRedundantBinds)
@@ -80,44 +62,41 @@ TEST(FrameTraceProgramTest, OneFrameRendersThreePassesWithTheirFaceAndStencilSta
     ProgramRun program(OKV_DATA_DIR, wrapper);
     const bool started = program.waitForWindow(120) && program.waitForOutput("After loadScene", 120);
     // The trace reaches the file in chunks; three swaps mean at least two whole frames.
-    for (int attempt = 0; started && attempt < 120 && swapsIn(trace) < 3; ++attempt)
+    const std::string countSwaps =
+        "apitrace dump --color=never --grep=glXSwapBuffers '" + trace + "' 2>/dev/null | grep -c glXSwapBuffers";
+    for (int attempt = 0; started && attempt < 120 && std::atoi(commandOutput(countSwaps).c_str()) < 3; ++attempt)
         std::this_thread::sleep_for(std::chrono::seconds(1));
     program.pressKey("Escape");
     ASSERT_TRUE(started) << program.standardOutput() << program.standardError();
     EXPECT_EQ(program.waitForExit(60), 0) << program.standardError();
 
+    static const std::regex stateCall(
+        "gl(CullFace|DrawBuffer|DepthMask|StencilFunc|StencilOpSeparate|BlendEquation|BlendFunc)\\(.*|"
+        "gl(Enable|Disable)\\(cap = GL_(STENCIL_TEST|DEPTH_CLAMP|CULL_FACE|BLEND)\\)");
     std::istringstream dump(commandOutput("apitrace dump --color=never --call-nos=no '" + trace + "'"));
-    std::vector<std::vector<std::string>> frames(1);
     std::string call;
     GLuint boundArray = 0;
-    int redundantBinds = 0;
+    int frame = 0, redundantBinds = 0, passes = 0, binds = 0, draws = 0;
+    std::vector<std::string> story;
     while (std::getline(dump, call)) {
-        if (startsWith(call, "glXSwapBuffers(")) {
-            frames.emplace_back();
-            continue;
-        }
+        frame += startsWith(call, "glXSwapBuffers(");
         // Across the whole run, frames and start-up alike, a bind of the bound array is waste.
         if (startsWith(call, "glBindVertexArray(array = ")) {
             const GLuint array = GLuint(std::stoul(call.substr(26)));
             redundantBinds += array == boundArray;
             boundArray = array;
+            binds += frame == 1;
         }
-        frames.back().push_back(call);
-    }
-    ASSERT_GE(frames.size(), 3u) << "fewer than two whole frames were traced";
-    EXPECT_EQ(redundantBinds, 0);
-
-    const std::vector<std::string>& frame = frames[1];
-    int passes = 0, binds = 0, draws = 0;
-    std::vector<std::string> story;
-    for (const std::string& c : frame) {
-        binds += startsWith(c, "glBindVertexArray(");
-        draws += startsWith(c, "glDrawElements(");
-        if (startsWith(c, "glClear(") && c.find("GL_STENCIL_BUFFER_BIT") != std::string::npos)
+        if (frame != 1)
+            continue;
+        draws += startsWith(call, "glDrawElements(");
+        if (startsWith(call, "glClear(") && call.find("GL_STENCIL_BUFFER_BIT") != std::string::npos)
             ++passes;
-        else if (isStateCall(c))
-            story.push_back(c);
+        else if (std::regex_match(call, stateCall))
+            story.push_back(call);
     }
+    ASSERT_GE(frame, 2) << "fewer than two whole frames were traced";
+    EXPECT_EQ(redundantBinds, 0);
     EXPECT_EQ(passes, 3);
     // Consecutive draws from one mesh (materials of a model, an object drawn lit then
     // ambient) share one bind.

@@ -3,6 +3,7 @@
 // What the tests of scene assembly, scene pass and frame share: the real scene, loaded once
 // per test process from the data directory the build fills, exactly as the program loads it.
 
+#include "GLProbes.h"
 #include "GLTestSupport.h"
 #include "app/Renderer.h"
 
@@ -37,23 +38,18 @@ inline void renderFrameAt(Renderer& renderer, float t)
     glFinish();
 }
 
-inline float uniformFloat(GLuint program, const char* name)
+inline std::vector<float> uniformVector(GLuint program, const char* name, size_t size)
 {
-    float value = 0;
-    glGetUniformfv(program, glGetUniformLocation(program, name), &value);
+    std::vector<float> value(size);
+    glGetUniformfv(program, glGetUniformLocation(program, name), value.data());
     return value;
 }
+
+inline float uniformFloat(GLuint program, const char* name) { return uniformVector(program, name, 1)[0]; }
 
 inline int uniformInt(GLuint program, const char* name)
 {
     GLint value = 0;
     glGetUniformiv(program, glGetUniformLocation(program, name), &value);
-    return value;
-}
-
-inline std::vector<float> uniformVector(GLuint program, const char* name, size_t size)
-{
-    std::vector<float> value(size);
-    glGetUniformfv(program, glGetUniformLocation(program, name), value.data());
     return value;
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,64 +25,54 @@ double dot(Point a, Point b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Point cross(Point a, Point b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 double length(Point a) { return std::sqrt(dot(a, a)); }
 Point normalized(Point a) { return a * (1.0 / length(a)); }
-double axis(Point a, int i) { return i == 0 ? a.x : i == 1 ? a.y : a.z; }
-
-Point transformed(const Mat4& M, const float* p)
-{
-    const Vec4 v = M * Vec4(p[0], p[1], p[2], 1.0f);
-    return {v.x, v.y, v.z};
-}
+constexpr double Point::*axes[3] = {&Point::x, &Point::y, &Point::z};
 
 struct Triangle {
     Point corner[3];
 };
 
-// The casters' triangles in the world of one pass, read back from the GL buffers they are
-// drawn from. The copy-read target leaves the vertex array's index binding alone.
-std::vector<Triangle> casterTriangles(const std::vector<Renderable*>& casters, bool mirrored)
-{
-    std::vector<Triangle> triangles;
-    for (Renderable* object : casters) {
-        GLint size = 0;
-        glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->vertexBuffer.id);
-        glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
-        std::vector<Vertex> vertices(size_t(size) / sizeof(Vertex));
-        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, size, vertices.data());
-        std::vector<GLuint> indices(object->mesh->indexCount);
-        glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->indexBuffer.id);
-        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data());
-        glBindBuffer(GL_COPY_READ_BUFFER, 0);
-
-        const bool wasReflected = object->reflected;
-        object->reflected = mirrored;
-        const Mat4 world = object->worldMatrix();
-        object->reflected = wasReflected;
-        // Adjacency primitives keep the triangle's own corners at 0, 2 and 4.
-        const size_t stride = object->mesh->adjacency ? 6 : 3;
-        const size_t step = stride / 3;
-        for (size_t first = 0; first + stride <= indices.size(); first += stride) {
-            Triangle triangle;
-            for (size_t k = 0; k < 3; ++k)
-                triangle.corner[k] = transformed(world, vertices.at(indices[first + k * step]).position);
-            triangles.push_back(triangle);
-        }
-    }
-    return triangles;
-}
-
-// Triangles in runs of consecutive ones, each run with its bounding box: the meshes keep
-// neighbouring triangles together, so most segments are decided by a few boxes.
+// The casters' triangles in the world of one pass, in runs of consecutive ones, each run with
+// its bounding box: the meshes keep neighbouring triangles together, so most segments are
+// decided by a few boxes.
 class Occluders {
 public:
-    explicit Occluders(std::vector<Triangle> all) : triangles(std::move(all))
+    // Read back from the GL buffers the casters are drawn from. The copy-read target leaves
+    // the vertex array's index binding alone.
+    Occluders(const std::vector<Renderable*>& casters, bool mirrored)
     {
-        for (size_t first = 0; first < triangles.size(); first += 32) {
-            Run run{{1e30, 1e30, 1e30}, {-1e30, -1e30, -1e30}, first, std::min(triangles.size(), first + 32)};
-            for (size_t t = run.first; t < run.end; ++t)
-                for (const Point& p : triangles[t].corner) {
-                    run.low = {std::min(run.low.x, p.x), std::min(run.low.y, p.y), std::min(run.low.z, p.z)};
-                    run.high = {std::max(run.high.x, p.x), std::max(run.high.y, p.y), std::max(run.high.z, p.z)};
+        for (Renderable* object : casters) {
+            GLint size = 0;
+            glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->vertexBuffer.id);
+            glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
+            std::vector<Vertex> vertices(size_t(size) / sizeof(Vertex));
+            glGetBufferSubData(GL_COPY_READ_BUFFER, 0, size, vertices.data());
+            std::vector<GLuint> indices(object->mesh->indexCount);
+            glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->indexBuffer.id);
+            glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data());
+            glBindBuffer(GL_COPY_READ_BUFFER, 0);
+
+            const bool wasReflected = std::exchange(object->reflected, mirrored);
+            const Mat4 world = object->worldMatrix();
+            object->reflected = wasReflected;
+            // Adjacency primitives keep the triangle's own corners at 0, 2 and 4.
+            const size_t stride = object->mesh->adjacency ? 6 : 3, step = stride / 3;
+            for (size_t first = 0; first + stride <= indices.size(); first += stride) {
+                Triangle& triangle = triangles.emplace_back();
+                for (size_t k = 0; k < 3; ++k) {
+                    const float* p = vertices.at(indices[first + k * step]).position;
+                    const Vec4 v = world * Vec4(p[0], p[1], p[2], 1.0f);
+                    triangle.corner[k] = {v.x, v.y, v.z};
                 }
+            }
+        }
+        for (size_t first = 0; first < triangles.size(); first += 32) {
+            Run run{triangles[first].corner[0], triangles[first].corner[0], first, std::min(triangles.size(), first + 32)};
+            for (size_t t = run.first; t < run.end; ++t)
+                for (const Point& p : triangles[t].corner)
+                    for (const auto c : axes) {
+                        run.low.*c = std::min(run.low.*c, p.*c);
+                        run.high.*c = std::max(run.high.*c, p.*c);
+                    }
             runs.push_back(run);
         }
     }
@@ -109,14 +100,13 @@ private:
     static bool segmentMeetsBox(const Run& run, Point a, Point d)
     {
         double enter = 0, leave = 1;
-        for (int i = 0; i < 3; ++i) {
-            const double o = axis(a, i), v = axis(d, i), lo = axis(run.low, i), hi = axis(run.high, i);
-            if (std::abs(v) < 1e-12) {
-                if (o < lo || o > hi)
+        for (const auto c : axes) {
+            if (std::abs(d.*c) < 1e-12) {
+                if (a.*c < run.low.*c || a.*c > run.high.*c)
                     return false;
                 continue;
             }
-            const double t0 = (lo - o) / v, t1 = (hi - o) / v;
+            const double t0 = (run.low.*c - a.*c) / d.*c, t1 = (run.high.*c - a.*c) / d.*c;
             enter = std::max(enter, std::min(t0, t1));
             leave = std::min(leave, std::max(t0, t1));
         }
@@ -140,29 +130,22 @@ private:
 // The depth and stencil of the framebuffer bound for reading, and how to turn its pixels
 // back into world points.
 struct Target {
-    int width = 0, height = 0;
+    int width, height;
     std::vector<float> depth;
     std::vector<unsigned char> stencil;
     Mat4 projection, view;
-    float sampleX = 0.5f, sampleY = 0.5f;  // where in its pixel the read depth was taken
+    float sample[2] = {0.5f, 0.5f};  // where in its pixel the read depth was taken
 
-    Target(int w, int h, const Mat4& P, const Mat4& V) : width(w), height(h), projection(P), view(V)
+    Target(int w, int h, const Mat4& P, const Mat4& V)
+        : width(w), height(h), depth(size_t(w) * size_t(h)), stencil(depth.size()), projection(P), view(V)
     {
-        depth.resize(size_t(w) * size_t(h));
-        stencil.resize(size_t(w) * size_t(h));
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, w, h, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
         glReadPixels(0, 0, w, h, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
         // A multisampled window reads back the values of its first sample, which does not
         // lie at the pixel's centre: unprojecting from the centre tilts every surface.
-        GLint sampleBuffers = 0;
-        glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
-        if (sampleBuffers > 0) {
-            float position[2] = {0.5f, 0.5f};
-            glGetMultisamplefv(GL_SAMPLE_POSITION, 0, position);
-            sampleX = position[0];
-            sampleY = position[1];
-        }
+        if (boundName(GL_SAMPLE_BUFFERS) > 0)
+            glGetMultisamplefv(GL_SAMPLE_POSITION, 0, sample);
     }
 
     float depthAt(int x, int y) const { return depth[size_t(y) * size_t(width) + size_t(x)]; }
@@ -171,7 +154,7 @@ struct Target {
     // The inverse of the perspective projection, then of the rigid view matrix.
     Point world(int x, int y) const
     {
-        const double nx = 2.0 * (x + sampleX) / width - 1.0, ny = 2.0 * (y + sampleY) / height - 1.0;
+        const double nx = 2.0 * (x + sample[0]) / width - 1.0, ny = 2.0 * (y + sample[1]) / height - 1.0;
         const double nz = 2.0 * depthAt(x, y) - 1.0;
         const double ze = -double(projection[14]) / (nz + double(projection[10]));
         const Point eye{nx * -ze / double(projection[0]), ny * -ze / double(projection[5]), ze};
@@ -213,11 +196,10 @@ Agreement compareShadows(const Target& target, Point light, Point eye, const Occ
             const double distance = length(eye - p);
             // Off the surface by more than the depth buffer's error, towards the light.
             const Point start = p + normal * (0.02 + 2e-4 * distance) + toLight * 0.05;
-            answer[size_t(row) * size_t(columns) + size_t(column)] = occluders.blocked(start, light) ? shadowed : lit;
-
+            const size_t at = size_t(row) * size_t(columns) + size_t(column);
+            answer[at] = occluders.blocked(start, light) ? shadowed : lit;
             const double bend = std::max(length(left + right - p * 2.0), length(below + above - p * 2.0));
-            candidate[size_t(row) * size_t(columns) + size_t(column)] =
-                bend < 0.002 * distance + 0.02 && dot(normal, toLight) > 0.15;
+            candidate[at] = bend < 0.002 * distance + 0.02 && dot(normal, toLight) > 0.15;
         }
 
     Agreement agreement;
@@ -242,22 +224,6 @@ Agreement compareShadows(const Target& target, Point light, Point eye, const Occ
     return agreement;
 }
 
-Point lightPosition(Renderer& renderer, bool mirrored)
-{
-    renderer.light.reflected = mirrored;
-    const Vec4 p = renderer.light.getWorldPosition();
-    renderer.light.reflected = false;
-    return {p.x, p.y, p.z};
-}
-
-Mat4 projectionInUse(const Renderer& renderer)
-{
-    Mat4 projection;
-    glGetUniformfv(renderer.defaultProgram, glGetUniformLocation(renderer.defaultProgram, "ProjectionMatrix"),
-                   projection.m.data());
-    return projection;
-}
-
 } // namespace
 
 // Animation times chosen on the light's path (parameter t / 3) and the camera's (t / 2):
@@ -270,26 +236,29 @@ TEST(ShadowGLTest, StencilCountMatchesARayCastInTheScreenAndTheReflectionPass)
     for (const float time : {0.3f, 1.5f, 2.6f, 7.0f, 8.5f}) {
         SCOPED_TRACE("animation time " + std::to_string(time));
         renderFrameAt(renderer, time);
-        const Mat4 projection = projectionInUse(renderer);
+        Mat4 projection;
+        const std::vector<float> inUse = uniformVector(renderer.defaultProgram, "ProjectionMatrix", 16);
+        std::copy(inUse.begin(), inUse.end(), projection.m.begin());
         const Mat4 view = renderer.camera.worldMatrix();
         const Vec4 eye = renderer.camera.getPosition();
-        const Point eyePoint{eye.x, eye.y, eye.z};
+        const auto agreement = [&](const Target& target, bool mirrored, const std::vector<Renderable*>& casters,
+                                   int spacing) {
+            renderer.light.reflected = mirrored;
+            const Vec4 light = renderer.light.getWorldPosition();
+            renderer.light.reflected = false;
+            return compareShadows(target, {light.x, light.y, light.z}, {eye.x, eye.y, eye.z},
+                                  Occluders(casters, mirrored), spacing);
+        };
 
         // Depth and stencil are not swapped with the colour, so they still hold the screen pass.
-        const Target screen(renderer.windowWidth, renderer.windowHeight, projection, view);
-        const Occluders screenCasters(casterTriangles(renderer.screenLists.shadowCasters, false));
-        const Agreement onScreen =
-            compareShadows(screen, lightPosition(renderer, false), eyePoint, screenCasters, 3);
-
+        const Agreement onScreen = agreement(Target(renderer.windowWidth, renderer.windowHeight, projection, view),
+                                             false, renderer.screenLists.shadowCasters, 3);
         // The reflection pass used the window's projection in its square target, on the
         // mirrored world with the mirrored light.
         renderer.water->reflectionBuffer.bind();
         const Target reflection(1024, 1024, projection, view);
         renderer.water->reflectionBuffer.unbind();
-        const Occluders mirroredCasters(casterTriangles(renderer.reflectionLists.shadowCasters, true));
-        const Agreement inReflection =
-            compareShadows(reflection, lightPosition(renderer, true), eyePoint, mirroredCasters, 4);
-
+        const Agreement inReflection = agreement(reflection, true, renderer.reflectionLists.shadowCasters, 4);
         std::cout << "animation time " << time << ": screen pass " << onScreen.agreed << " of " << onScreen.compared
                   << " samples agree (" << 100.0 * onScreen.fraction() << "%, " << onScreen.shadowed
                   << " in shadow), reflection pass " << inReflection.agreed << " of " << inReflection.compared
