@@ -18,53 +18,14 @@ namespace {
 
 // face, stencil fail, depth fail, depth pass
 using StencilOperation = std::array<GLenum, 4>;
-
-// The shadow-volume program's "robust" and "isMirrored" when a caster's "ModelMatrix"
-// arrived, keyed by the matrix's x translation.
-struct CasterUniforms {
-    int robust, isMirrored;
-    float x;
-};
-
 std::vector<StencilOperation> stencilOperations;
-std::vector<CasterUniforms> casterUniforms;
-GLuint watchedProgram = 0;
 PFNGLSTENCILOPSEPARATEPROC realStencilOpSeparate = nullptr;
-PFNGLUNIFORMMATRIX4FVPROC realUniformMatrix4fv = nullptr;
 
 void GLAPIENTRY recordStencilOpSeparate(GLenum face, GLenum sfail, GLenum dpfail, GLenum dppass)
 {
     stencilOperations.push_back({face, sfail, dpfail, dppass});
     realStencilOpSeparate(face, sfail, dpfail, dppass);
 }
-
-// Setting a uniform makes its program current first, so the current program tells whose it is.
-void GLAPIENTRY recordUniformMatrix4fv(GLint location, GLsizei count, GLboolean transpose, const GLfloat* value)
-{
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    if (GLuint(program) == watchedProgram && location == glGetUniformLocation(watchedProgram, "ModelMatrix"))
-        casterUniforms.push_back(
-            {uniformInt(watchedProgram, "robust"), uniformInt(watchedProgram, "isMirrored"), value[12]});
-    realUniformMatrix4fv(location, count, transpose, value);
-}
-
-// Routes the GLEW entry points through the recorders while alive.
-struct CallRecorder {
-    explicit CallRecorder(GLuint shadowVolumeProgram)
-    {
-        watchedProgram = shadowVolumeProgram;
-        stencilOperations.clear();
-        casterUniforms.clear();
-        realStencilOpSeparate = std::exchange(glStencilOpSeparate, recordStencilOpSeparate);
-        realUniformMatrix4fv = std::exchange(glUniformMatrix4fv, recordUniformMatrix4fv);
-    }
-    ~CallRecorder()
-    {
-        glStencilOpSeparate = realStencilOpSeparate;
-        glUniformMatrix4fv = realUniformMatrix4fv;
-    }
-};
 
 // What every pass restores for the next one.
 void expectFixedStateRestored()
@@ -114,45 +75,20 @@ TEST(ScenePassGLTest, WithEmptyListsThePassDrawsOnlySkyAndLightAndWritesNoDepth)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(ScenePassGLTest, MirroringSwapsTheFacesAndEachCasterGetsItsRobustFlag)
+TEST(ScenePassGLTest, MirroringSwapsTheFacesAndTheLight)
 {
     Renderer& renderer = rendererWithScene();
     renderer.light.animate(0.1f);
     const Vec4 light = renderer.light.getWorldPosition();
     const Vec4 mirroredLight = renderer.reflectionMatrix * light;
-
-    // Each caster stands at its own x, so its uniforms can be told apart. Robust means "may
-    // be open": only a mesh known to be closed, or an object declared closed, is not.
-    struct Caster {
-        bool closedVolume, hasMesh, adjacency, closed;
-        int robust;
-    };
-    const Caster cases[] = {
-        {true, true, false, false, 0},  {false, true, true, true, 0},  {false, true, true, false, 1},
-        {false, false, false, false, 1}, {false, true, false, true, 1}, {true, false, false, false, 0},
-    };
-    std::vector<Renderable*> casters;
-    std::vector<std::unique_ptr<Common3DObject>> objects;
-    std::vector<std::unique_ptr<Mesh>> meshes;
-    for (const Caster& c : cases) {
-        auto* object = objects.emplace_back(std::make_unique<Common3DObject>()).get();
-        object->closedVolume = c.closedVolume;
-        object->mesh = c.hasMesh ? meshes.emplace_back(triangleMesh(c.adjacency, c.closed)).get() : nullptr;
-        translate(object->local, float(casters.size()), 0, 0, Global);
-        object->program = &renderer.defaultProgram;
-        casters.push_back(object);
-    }
+    EXPECT_NE(light.y, mirroredLight.y);
     const std::vector<Renderable*> none;
-
     for (const bool mirrored : {true, false}) {
         SCOPED_TRACE(mirrored ? "mirrored" : "not mirrored");
-        {
-            CallRecorder recorder(renderer.shadowVolumeProgram);
-            StdoutCapture quiet;
-            renderer.renderScenePass(GL_BACK, mirrored, none, casters, none);
-        }
-        // A plain mesh cannot feed the geometry stage's adjacency input: GL refuses that draw.
-        glGetError();
+        stencilOperations.clear();
+        realStencilOpSeparate = std::exchange(glStencilOpSeparate, recordStencilOpSeparate);
+        renderer.renderScenePass(GL_BACK, mirrored, none, none, none);
+        glStencilOpSeparate = realStencilOpSeparate;
 
         const GLenum increment = mirrored ? GL_FRONT : GL_BACK, decrement = mirrored ? GL_BACK : GL_FRONT;
         EXPECT_EQ(stencilOperations, (std::vector<StencilOperation>{{increment, GL_KEEP, GL_INCR_WRAP, GL_KEEP},
@@ -161,19 +97,40 @@ TEST(ScenePassGLTest, MirroringSwapsTheFacesAndEachCasterGetsItsRobustFlag)
         EXPECT_EQ(boundName(GL_CULL_FACE_MODE), GLuint(mirrored ? GL_FRONT : GL_BACK));
         EXPECT_EQ(uniformInt(renderer.shadowVolumeProgram, "isMirrored"), mirrored ? 1 : 0);
         EXPECT_EQ(renderer.skyBox->reflected, mirrored);
-        ASSERT_EQ(casterUniforms.size(), std::size(cases));
-        for (size_t i = 0; i < casterUniforms.size(); ++i) {
-            SCOPED_TRACE(testing::Message() << "caster " << i);
-            EXPECT_EQ(casterUniforms[i].x, float(i));
-            EXPECT_EQ(casterUniforms[i].robust, cases[i].robust);
-            EXPECT_EQ(casterUniforms[i].isMirrored, mirrored ? 1 : 0);
-        }
         // Both programs light with the light of this pass: mirrored in the reflection pass.
         const Vec4& p = mirrored ? mirroredLight : light;
         for (GLuint program : {renderer.defaultProgram, renderer.shadowVolumeProgram})
             EXPECT_EQ(uniformVector(program, "lightPos", 3), (std::vector<float>{p.x, p.y, p.z})) << program;
     }
-    EXPECT_NE(light.y, mirroredLight.y);
+}
+
+// Robust means "may be open": only a mesh known to be closed, or an object declared closed,
+// is extruded from its lit triangles alone.
+TEST(ScenePassGLTest, EachCasterIsExtrudedAsClosedOnlyWhenKnownToBeClosed)
+{
+    Renderer& renderer = rendererWithScene();
+    // The flags alternate, starting from the program's initial 0, so a caster that got no
+    // flag would show its predecessor's.
+    const struct {
+        bool closedVolume, hasMesh, adjacency, closed;
+        int robust;
+    } cases[] = {
+        {false, false, false, false, 1}, {true, true, false, false, 0}, {false, true, true, false, 1},
+        {false, true, true, true, 0},    {false, true, false, true, 1}, {true, false, false, false, 0},
+    };
+    const std::vector<Renderable*> none;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        const std::unique_ptr<Mesh> mesh = triangleMesh(c.adjacency, c.closed);
+        Common3DObject caster;
+        caster.closedVolume = c.closedVolume;
+        caster.mesh = c.hasMesh ? mesh.get() : nullptr;
+        caster.program = &renderer.defaultProgram;
+        renderer.renderScenePass(GL_BACK, false, none, {&caster}, none);
+        // A plain mesh cannot feed the geometry stage's adjacency input: GL refuses that draw.
+        glGetError();
+        EXPECT_EQ(uniformInt(renderer.shadowVolumeProgram, "robust"), c.robust);
+    }
 }
 
 TEST(ScenePassGLTest, AFrameLeavesTheScreenPassStateBehind)
