@@ -6,6 +6,7 @@
 #include "gl/ProgramCache.h"
 #include "scene/Common3DObject.h"
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -33,28 +34,18 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     EXPECT_EQ(currentProgram, renderer.waterProgram);
 
     ASSERT_EQ(renderer.screenLists.litObjects.size(), 4u);
-    Renderable* temple = renderer.screenLists.litObjects[0];
-    Renderable* basin = renderer.screenLists.litObjects[1];
-    Renderable* ground = renderer.screenLists.litObjects[2];
-    Renderable* water = renderer.screenLists.litObjects[3];
-    EXPECT_EQ(water, renderer.water);
     using List = std::vector<Renderable*>;
-    const struct {
-        const List& list;
-        List expected;
-        const char* name;
-    } memberships[] = {
-        {renderer.screenLists.shadowCasters, {temple, basin, ground}, "screen casters"},
-        {renderer.screenLists.depthObjects, {temple, basin, ground, water}, "screen depth"},
-        {renderer.refractionLists.litObjects, {basin}, "refraction lit"},
-        {renderer.refractionLists.shadowCasters, {temple, basin}, "refraction casters"},
-        {renderer.refractionLists.depthObjects, {basin}, "refraction depth"},
-        {renderer.reflectionLists.litObjects, {temple, basin}, "reflection lit"},
-        {renderer.reflectionLists.shadowCasters, {temple, basin, ground}, "reflection casters"},
-        {renderer.reflectionLists.depthObjects, {temple, basin}, "reflection depth"},
-    };
-    for (const auto& membership : memberships)
-        EXPECT_EQ(membership.list, membership.expected) << membership.name;
+    const List& lit = renderer.screenLists.litObjects;
+    Renderable *temple = lit[0], *basin = lit[1], *ground = lit[2], *water = lit[3];
+    EXPECT_EQ(water, renderer.water);
+    EXPECT_EQ(renderer.screenLists.shadowCasters, (List{temple, basin, ground}));
+    EXPECT_EQ(renderer.screenLists.depthObjects, (List{temple, basin, ground, water}));
+    EXPECT_EQ(renderer.refractionLists.litObjects, (List{basin}));
+    EXPECT_EQ(renderer.refractionLists.shadowCasters, (List{temple, basin}));
+    EXPECT_EQ(renderer.refractionLists.depthObjects, (List{basin}));
+    EXPECT_EQ(renderer.reflectionLists.litObjects, (List{temple, basin}));
+    EXPECT_EQ(renderer.reflectionLists.shadowCasters, (List{temple, basin, ground}));
+    EXPECT_EQ(renderer.reflectionLists.depthObjects, (List{temple, basin}));
 
     // Models come normalised into a unit box centred on the origin; these transforms size
     // and place them.
@@ -62,9 +53,7 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     expectPoint(basin->local * Vec4(0, 0, 0, 1), 0, 10, 0, "basin centre");
     expectPoint(water->local * Vec4(1, 0, 1, 1), 30, 13.95f, 30, "water corner");
     expectPoint(ground->local * Vec4(0.5f, 0.5f, -0.5f, 1), 1000, 0.5f, -1000, "ground corner");
-    const Mat4& lightLocal = renderer.light.local;
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(lightLocal[i], i == 15 ? 1.0f : i % 5 == 0 ? 50.0f : 0.0f) << "light element " << i;
+    EXPECT_EQ(renderer.light.local.m, (std::array<float, 16>{50, 0, 0, 0, 0, 50, 0, 0, 0, 0, 50, 0, 0, 0, 0, 1}));
 
     // Slots are the addresses of the Renderer's fields, so the objects follow a change of name.
     const Mat4 none;

@@ -14,21 +14,14 @@ void expectMatrix(const Mat4& actual, const Mat4& expected, float tolerance = 1e
         EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
 }
 
-// Transforms that do not commute with one another, so any change of order shows.
-Mat4 rotationAboutZ(float radians)
-{
-    Mat4 R;
-    R[0] = std::cos(radians);
-    R[1] = std::sin(radians);
-    R[4] = -std::sin(radians);
-    R[5] = std::cos(radians);
-    return R;
-}
-
-// Scaled first, then turned about z, then moved.
+// Scaled first, then turned about z, then moved: transforms that do not commute, so any
+// change of order shows.
 Mat4 transform(float angle, Vec4 scales, float x, float y, float z)
 {
-    Mat4 M = rotationAboutZ(angle);
+    Mat4 M;
+    M[0] = M[5] = std::cos(angle);
+    M[1] = std::sin(angle);
+    M[4] = -M[1];
     scale(M, scales.x, scales.y, scales.z, Local);
     translate(M, x, y, z, Global);
     return M;
@@ -70,8 +63,7 @@ TEST(SceneObjectTest, WorldMatrixChainsParentsAndAppliesTheMirrorLast)
 TEST(LightTest, AnimateKeepsOnlyTheScaleAndTakesThePathPoint)
 {
     Light light;
-    light.path.points.push_back({Vec4(10, 20, 30, 1), Vec4(0, 0, 4, 0), 1, 1});
-    light.path.points.push_back({Vec4(-10, 5, 0, 1), Vec4(2, 0, 0, 0), 3, 2});
+    light.path.points = {{Vec4(10, 20, 30, 1), Vec4(0, 0, 4, 0), 1, 1}, {Vec4(-10, 5, 0, 1), Vec4(2, 0, 0, 0), 3, 2}};
     light.path.loop = true;
     const struct {
         const char* name;

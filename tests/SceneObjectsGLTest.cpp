@@ -62,33 +62,6 @@ struct GLRecorder {
     }
 };
 
-} // namespace
-
-// glDrawElements and glBindTexture are GL 1.1 entry points that GLEW does not route through
-// pointers, so this executable interposes them; outside a recorder they only pass through.
-extern "C" {
-
-void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
-{
-    static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLenum, GLsizei, GLenum, const void*)>(
-        dlsym(RTLD_NEXT, "glDrawElements"));
-    if (recorder)
-        recorder->recordDraw(mode, count, indices);
-    real(mode, count, type, indices);
-}
-
-void GLAPIENTRY glBindTexture(GLenum target, GLuint texture)
-{
-    static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLenum, GLuint)>(dlsym(RTLD_NEXT, "glBindTexture"));
-    if (recorder)
-        recorder->calls.push_back((target == GL_TEXTURE_2D ? "2D " : "other ") + std::to_string(texture));
-    real(target, texture);
-}
-
-} // extern "C"
-
-namespace {
-
 // Uses every uniform the draws set, with the types they rely on (vec3 or vec4 ambientColor).
 GLuint program(const std::string& ambientType)
 {
@@ -172,6 +145,29 @@ const Mat4 mirrorAbove14 = [] {
 }();
 
 } // namespace
+
+// glDrawElements and glBindTexture are GL 1.1 entry points that GLEW does not route through
+// pointers, so this executable interposes them; outside a recorder they only pass through.
+extern "C" {
+
+void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
+{
+    static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLenum, GLsizei, GLenum, const void*)>(
+        dlsym(RTLD_NEXT, "glDrawElements"));
+    if (recorder)
+        recorder->recordDraw(mode, count, indices);
+    real(mode, count, type, indices);
+}
+
+void GLAPIENTRY glBindTexture(GLenum target, GLuint texture)
+{
+    static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLenum, GLuint)>(dlsym(RTLD_NEXT, "glBindTexture"));
+    if (recorder)
+        recorder->calls.push_back((target == GL_TEXTURE_2D ? "2D " : "other ") + std::to_string(texture));
+    real(target, texture);
+}
+
+} // extern "C"
 
 TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndUniforms)
 {
