@@ -7,12 +7,10 @@
 
 namespace {
 
+// Within tolerance of the expected point, all four components counted.
 void expectVec(const Vec4& actual, const Vec4& expected, float tolerance = 1e-4f)
 {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-    EXPECT_NEAR(actual.w, expected.w, tolerance);
+    EXPECT_LE((actual - expected).length(), tolerance) << actual.x << ", " << actual.y << ", " << actual.z << ", " << actual.w;
 }
 
 // Built once per process, because building appends to the camera's paths.

@@ -19,24 +19,19 @@
 
 namespace {
 
-// What GL saw at one draw call.
-struct DrawRecord {
-    GLenum mode;
-    GLsizei count;
-    uintptr_t byteOffset;
-    bool depthTest;
-    std::array<float, 4> ambientColor;
-    float shininess;
-};
+// "ambientColor" and "shininess" of the current program at a draw.
+using Uniforms = std::tuple<std::array<float, 4>, float>;
 
 PFNGLACTIVETEXTUREPROC realActiveTexture = nullptr;
 struct GLRecorder;
 GLRecorder* recorder = nullptr;
 
-// Records draws, and texture-unit switches, texture binds and draws in order, while alive.
+// Records texture-unit switches, texture binds and draws in order, and what each draw saw,
+// while alive.
 struct GLRecorder {
-    std::vector<DrawRecord> draws;
     std::vector<std::string> calls;
+    std::vector<Uniforms> uniforms;
+    std::vector<bool> depthTest;
 
     GLRecorder()
     {
@@ -51,14 +46,14 @@ struct GLRecorder {
         recorder = nullptr;
         glActiveTexture = realActiveTexture;
     }
-    void recordDraw(GLenum mode, GLsizei count, const void* indices)
+    void recordDraw(GLsizei count, const void* indices)
     {
-        calls.push_back("draw " + std::to_string(count));
-        DrawRecord draw{mode, count, uintptr_t(indices), bool(glIsEnabled(GL_DEPTH_TEST)), {}, 0.0f};
+        calls.push_back("draw " + std::to_string(count) + " from " + std::to_string(uintptr_t(indices)));
         const GLuint program = boundName(GL_CURRENT_PROGRAM);
-        glGetUniformfv(program, glGetUniformLocation(program, "ambientColor"), draw.ambientColor.data());
-        glGetUniformfv(program, glGetUniformLocation(program, "shininess"), &draw.shininess);
-        draws.push_back(draw);
+        Uniforms& seen = uniforms.emplace_back();
+        glGetUniformfv(program, glGetUniformLocation(program, "ambientColor"), std::get<0>(seen).data());
+        glGetUniformfv(program, glGetUniformLocation(program, "shininess"), &std::get<1>(seen));
+        depthTest.push_back(glIsEnabled(GL_DEPTH_TEST));
     }
 };
 
@@ -155,7 +150,7 @@ void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const vo
     static auto real = reinterpret_cast<void(GLAPIENTRY*)(GLenum, GLsizei, GLenum, const void*)>(
         dlsym(RTLD_NEXT, "glDrawElements"));
     if (recorder)
-        recorder->recordDraw(mode, count, indices);
+        recorder->recordDraw(count, indices);
     real(mode, count, type, indices);
 }
 
@@ -193,13 +188,9 @@ TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndU
         object.draw();
         EXPECT_EQ(vertexArrayBinds.calls, 1);
         const std::string diffuseBind = "2D " + std::to_string(diffuse->id), normalBind = "2D " + std::to_string(normal->id);
-        EXPECT_EQ(record.calls, (std::vector<std::string>{"unit 0", diffuseBind, "unit 1", "2D 0", "draw 300",
-                                                          "unit 0", "2D 0", "unit 1", normalBind, "draw 120"}));
-        using Draw = std::tuple<uintptr_t, std::array<float, 4>, float>;
-        std::vector<Draw> draws;
-        for (const DrawRecord& d : record.draws)
-            draws.emplace_back(d.byteOffset, d.ambientColor, d.shininess);
-        EXPECT_EQ(draws, (std::vector<Draw>{{0, {0.1f, 0.2f, 0.3f, 0}, 8.0f}, {1200, {0.4f, 0.5f, 0.6f, 0}, 32.0f}}));
+        EXPECT_EQ(record.calls, (std::vector<std::string>{"unit 0", diffuseBind, "unit 1", "2D 0", "draw 300 from 0",
+                                                          "unit 0", "2D 0", "unit 1", normalBind, "draw 120 from 1200"}));
+        EXPECT_EQ(record.uniforms, (std::vector<Uniforms>{{{0.1f, 0.2f, 0.3f, 0}, 8.0f}, {{0.4f, 0.5f, 0.6f, 0}, 32.0f}}));
     }
     expectUniformMatrix(meshProgram, "ModelMatrix", mirrorAbove14 * placement(1, 2, 3));
     EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
@@ -210,7 +201,7 @@ TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndU
     {
         GLRecorder record;
         object.draw();
-        EXPECT_TRUE(record.draws.empty());
+        EXPECT_TRUE(record.calls.empty());
     }
     expectUniformMatrix(meshProgram, "ModelMatrix", placement(1, 2, 3));
     EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
@@ -231,9 +222,8 @@ TEST(SceneObjectsGLTest, LightDrawsItsWholeMeshInItsFourComponentColourAndStaysC
     {
         GLRecorder record;
         light.draw();
-        ASSERT_EQ(record.draws.size(), 1u);
-        EXPECT_EQ(record.draws[0].count, 6);
-        EXPECT_EQ(record.draws[0].ambientColor, (std::array{0.2f, 0.4f, 0.6f, 0.8f}));
+        EXPECT_EQ(record.calls, (std::vector<std::string>{"draw 6 from 0"}));
+        EXPECT_EQ(std::get<0>(record.uniforms.at(0)), (std::array{0.2f, 0.4f, 0.6f, 0.8f}));
     }
     expectUniformMatrix(lightProgram, "ModelMatrix", mirrorAbove14 * placement(5, 20, -4));
     EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), lightProgram);
@@ -265,9 +255,8 @@ TEST(SceneObjectsGLTest, SkyBoxTurnsWithTheCameraButNeverMovesAndLeavesDepthTest
         depthBefore ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
         GLRecorder record;
         sky->draw();
-        ASSERT_EQ(record.draws.size(), 1u);
-        EXPECT_EQ(record.draws[0].count, 36);
-        EXPECT_FALSE(record.draws[0].depthTest);
+        EXPECT_EQ(record.calls, (std::vector<std::string>{"draw 36 from 0"}));
+        EXPECT_EQ(record.depthTest, (std::vector<bool>{false}));
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
         // Mirrored, the y column flips (the mirror acts before the rotation), not the y row.
         Mat4 expected = rotation;
@@ -320,9 +309,7 @@ TEST(SceneObjectsGLTest, WaterBuildsTwoCompleteTargetsAndDrawsWithThemOnUnitsZer
         EXPECT_EQ(record.calls, (std::vector<std::string>{
                                     "unit 0", "2D " + std::to_string(water->reflectionTexture->id),
                                     "unit 1", "2D " + std::to_string(water->refractionTexture->id),
-                                    "unit 2", "2D " + std::to_string(bumpTexture ? bump->id : 0), "draw 6"}));
-        ASSERT_EQ(record.draws.size(), 1u);
-        EXPECT_EQ(record.draws[0].mode, GLenum(GL_TRIANGLES_ADJACENCY));
+                                    "unit 2", "2D " + std::to_string(bumpTexture ? bump->id : 0), "draw 6 from 0"}));
         expectUniformMatrix(meshProgram, "TextureCorrection", water->textureCorrection, 0.0f);
         expectUniformMatrix(meshProgram, "ModelMatrix", water->local);
         EXPECT_EQ(currentProgram, meshProgram);
