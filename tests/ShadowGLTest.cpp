@@ -7,6 +7,7 @@
 #include "gl/Vertex.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iostream>
 #include <utility>
@@ -27,9 +28,7 @@ double length(Point a) { return std::sqrt(dot(a, a)); }
 Point normalized(Point a) { return a * (1.0 / length(a)); }
 constexpr double Point::*axes[3] = {&Point::x, &Point::y, &Point::z};
 
-struct Triangle {
-    Point corner[3];
-};
+using Triangle = std::array<Point, 3>;
 
 // The casters' triangles in the world of one pass, in runs of consecutive ones, each run with
 // its bounding box: the meshes keep neighbouring triangles together, so most segments are
@@ -61,14 +60,14 @@ public:
                 for (size_t k = 0; k < 3; ++k) {
                     const float* p = vertices.at(indices[first + k * step]).position;
                     const Vec4 v = world * Vec4(p[0], p[1], p[2], 1.0f);
-                    triangle.corner[k] = {v.x, v.y, v.z};
+                    triangle[k] = {v.x, v.y, v.z};
                 }
             }
         }
         for (size_t first = 0; first < triangles.size(); first += 32) {
-            Run run{triangles[first].corner[0], triangles[first].corner[0], first, std::min(triangles.size(), first + 32)};
+            Run run{triangles[first][0], triangles[first][0], first, std::min(triangles.size(), first + 32)};
             for (size_t t = run.first; t < run.end; ++t)
-                for (const Point& p : triangles[t].corner)
+                for (const Point& p : triangles[t])
                     for (const auto c : axes) {
                         run.low.*c = std::min(run.low.*c, p.*c);
                         run.high.*c = std::max(run.high.*c, p.*c);
@@ -116,12 +115,12 @@ private:
     // Möller and Trumbore: hit parameter t along d and barycentric u, v.
     static bool segmentMeetsTriangle(const Triangle& T, Point a, Point d)
     {
-        const Point e1 = T.corner[1] - T.corner[0], e2 = T.corner[2] - T.corner[0];
+        const Point e1 = T[1] - T[0], e2 = T[2] - T[0];
         const Point p = cross(d, e2);
         const double determinant = dot(e1, p);
         if (std::abs(determinant) < 1e-12)
             return false;
-        const Point s = a - T.corner[0], q = cross(s, e1);
+        const Point s = a - T[0], q = cross(s, e1);
         const double u = dot(s, p) / determinant, v = dot(d, q) / determinant, t = dot(e2, q) / determinant;
         return u >= 0 && v >= 0 && u + v <= 1 && t > 0 && t < 1;
     }
