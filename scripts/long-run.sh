@@ -76,24 +76,30 @@ wait "$program" || status=$?
 program=""
 
 failed=0
-summary=$(awk -F, -v warm="$warm_up" '
+summary=$(awk -F, -v warm="$warm_up" -v half="$(((warm_up + seconds) / 2))" '
     NR == 1 { next }
     NR == 2 { first = $2 }
     $1 >= warm && base == "" { base = $2; baseTime = $1 }
     $1 >= warm { if ($2 > highest) highest = $2; if (low == "" || $2 < low) low = $2 }
+    $1 >= warm && $1 < half { if ($2 > firstHalf) firstHalf = $2 }
+    $1 >= half { if ($2 > secondHalf) secondHalf = $2 }
     { last = $2; lastTime = $1; samples++ }
-    END { printf "%d %d %d %d %d %d %.1f %.1f\n", samples, first, base, last, highest, low, baseTime, lastTime }
+    END { printf "%d %d %d %d %d %d %.1f %.1f %d %d\n", samples, first, base, last, highest, low, baseTime, lastTime,
+                 firstHalf, secondHalf }
 ' "$csv")
-read -r samples first base last highest lowest base_time last_time <<<"$summary"
+read -r samples first base last highest lowest base_time last_time first_half second_half <<<"$summary"
 growth=$((highest - base))
 
 echo "Long run: $last_time s on display $DISPLAY, $samples samples every $interval s in $csv"
-row() { printf '  %-50s %s\n' "$1" "$2"; }
+row() { printf '  %-54s %s\n' "$1" "$2"; }
 row "VmRSS at the first sample" "$first kB"
 row "VmRSS at $base_time s, the end of the warm-up" "$base kB"
 row "VmRSS at the end" "$last kB"
 row "VmRSS lowest / highest after the warm-up" "$lowest / $highest kB"
 row "growth after the warm-up (highest - at its end)" "$growth kB (limit 1024 kB)"
+# Not a check: the C library and the GL driver keep freed memory and grow in steps of a few
+# hundred kB to a few MB; steps that stop show as a second half no higher than the first.
+row "highest in the first / second half after the warm-up" "$first_half / $second_half kB"
 row "peak resident memory (VmHWM)" "$peak_kb kB"
 row "exit status on Escape" "$status"
 row "standard error (GL errors included)" "$(wc -c <"$errors") bytes"
