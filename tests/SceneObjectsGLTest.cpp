@@ -234,11 +234,7 @@ TEST(SceneObjectsGLTest, SkyBoxTurnsWithTheCameraButNeverMovesAndLeavesDepthTest
 {
     ensureContextAndPrograms();
     Camera camera;
-    SkyBox* sky = nullptr;
-    {
-        StdoutCapture quiet;
-        sky = keptForTheProcess(new SkyBox(&camera));
-    }
+    SkyBox* sky = keptForTheProcess(new SkyBox(&camera));
     sky->program = &meshProgram;
     sky->reflection[5] = -1.0f;
 
@@ -274,11 +270,7 @@ TEST(SceneObjectsGLTest, WaterBuildsTwoCompleteTargetsAndDrawsWithThemOnUnitsZer
     glGenFramebuffers(1, &other);
     glBindFramebuffer(GL_FRAMEBUFFER, other);
     Texture* bump = smallTexture();
-    Water* water = nullptr;
-    {
-        StdoutCapture quiet;
-        water = keptForTheProcess(new Water(bump));
-    }
+    Water* water = keptForTheProcess(new Water(bump));
     EXPECT_EQ(boundName(GL_FRAMEBUFFER_BINDING), 0u);
     EXPECT_NE(water->reflectionBuffer.id, water->refractionBuffer.id);
     for (FrameBuffer* buffer : {&water->reflectionBuffer, &water->refractionBuffer}) {

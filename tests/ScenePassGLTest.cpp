@@ -53,34 +53,13 @@ std::unique_ptr<Mesh> triangleMesh(bool adjacency, bool closed)
 
 } // namespace
 
-TEST(ScenePassGLTest, WithEmptyListsThePassDrawsOnlySkyAndLightAndWritesNoDepth)
+TEST(ScenePassGLTest, WithEmptyListsAPassDrawsSkyAndLightWithTheFacesAndLightOfItsMirroring)
 {
     Renderer& renderer = rendererWithScene();
     // The sphere of radius 25 around the origin fills the middle of the first view.
     renderer.light.local = Mat4();
     scale(renderer.light.local, 50, 50, 50, Global);
-    const std::vector<Renderable*> none;
-    renderer.renderScenePass(GL_BACK, false, none, none, none);
-    glFinish();
-
-    glReadBuffer(GL_BACK);
-    EXPECT_EQ(readPixels(400, 300, 1, 1), (std::vector<unsigned char>{255, 255, 255, 255})) << "light colour";
-    const std::vector<unsigned char> corner = readPixels(5, 595, 1, 1);
-    EXPECT_GT(corner[0] + corner[1] + corner[2], 100) << "sky, not the cleared black";
-    EXPECT_LT(corner[0] + corner[1] + corner[2], 3 * 255) << "sky, not the light";
-    std::vector<float> depth(800 * 600);
-    glReadPixels(0, 0, 800, 600, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    EXPECT_EQ(*std::min_element(depth.begin(), depth.end()), 1.0f);
-    expectFixedStateRestored();
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(ScenePassGLTest, MirroringSwapsTheFacesAndTheLight)
-{
-    Renderer& renderer = rendererWithScene();
-    renderer.light.animate(0.1f);
-    const Vec4 light = renderer.light.getWorldPosition();
-    const Vec4 mirroredLight = renderer.reflectionMatrix * light;
+    const Vec4 light = renderer.light.getWorldPosition(), mirroredLight = renderer.reflectionMatrix * light;
     EXPECT_NE(light.y, mirroredLight.y);
     const std::vector<Renderable*> none;
     for (const bool mirrored : {true, false}) {
@@ -101,7 +80,19 @@ TEST(ScenePassGLTest, MirroringSwapsTheFacesAndTheLight)
         const Vec4& p = mirrored ? mirroredLight : light;
         for (GLuint program : {renderer.defaultProgram, renderer.shadowVolumeProgram})
             EXPECT_EQ(uniformVector(program, "lightPos", 3), (std::vector<float>{p.x, p.y, p.z})) << program;
+        expectFixedStateRestored();
     }
+
+    glFinish();
+    glReadBuffer(GL_BACK);
+    EXPECT_EQ(readPixels(400, 300, 1, 1), (std::vector<unsigned char>{255, 255, 255, 255})) << "light colour";
+    const std::vector<unsigned char> corner = readPixels(5, 595, 1, 1);
+    EXPECT_GT(corner[0] + corner[1] + corner[2], 100) << "sky, not the cleared black";
+    EXPECT_LT(corner[0] + corner[1] + corner[2], 3 * 255) << "sky, not the light";
+    std::vector<float> depth(800 * 600);
+    glReadPixels(0, 0, 800, 600, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    EXPECT_EQ(*std::min_element(depth.begin(), depth.end()), 1.0f) << "no depth written";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 // Robust means "may be open": only a mesh known to be closed, or an object declared closed,

@@ -236,8 +236,8 @@ TEST(ShadowGLTest, StencilCountMatchesARayCastInTheScreenAndTheReflectionPass)
         SCOPED_TRACE("animation time " + std::to_string(time));
         renderFrameAt(renderer, time);
         Mat4 projection;
-        const std::vector<float> inUse = uniformVector(renderer.defaultProgram, "ProjectionMatrix", 16);
-        std::copy(inUse.begin(), inUse.end(), projection.m.begin());
+        glGetUniformfv(renderer.defaultProgram, glGetUniformLocation(renderer.defaultProgram, "ProjectionMatrix"),
+                       projection.m.data());
         const Mat4 view = renderer.camera.worldMatrix();
         const Vec4 eye = renderer.camera.getPosition();
         const auto agreement = [&](const Target& target, bool mirrored, const std::vector<Renderable*>& casters,
