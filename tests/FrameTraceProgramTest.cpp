@@ -17,12 +17,12 @@ namespace {
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
-// The state calls of a scene pass, in order: it culls culled, counts depth failures up on
-// increment and down on decrement, and draws colour into drawBuffer.
-std::vector<std::string> passStory(const std::string& culled, const std::string& increment,
-                                   const std::string& decrement, const std::string& drawBuffer)
+// The state calls of a scene pass, in order, drawing colour into drawBuffer. Mirroring swaps
+// the culled face, which is also the one whose depth failures count up.
+std::vector<std::string> passStory(bool mirrored, const std::string& drawBuffer)
 {
-    const std::string keep = "sfail = GL_KEEP, ";
+    const std::string culled = mirrored ? "GL_FRONT" : "GL_BACK", increment = culled;
+    const std::string decrement = mirrored ? "GL_BACK" : "GL_FRONT", keep = "sfail = GL_KEEP, ";
     return {
         "glCullFace(mode = " + culled + ")",
         "glDrawBuffer(mode = GL_ZERO)",  // GL_NONE, which apitrace names by value
@@ -97,9 +97,9 @@ TEST(FrameTraceProgramTest, OneFrameRendersThreePassesWithTheirFaceAndStencilSta
     EXPECT_EQ(redundantBinds, 0);
     EXPECT_EQ(passes, 3);
     std::vector<std::string> expected;
-    for (const auto& pass : {passStory("GL_BACK", "GL_BACK", "GL_FRONT", "GL_COLOR_ATTACHMENT0"),
-                             passStory("GL_FRONT", "GL_FRONT", "GL_BACK", "GL_COLOR_ATTACHMENT0"),
-                             passStory("GL_BACK", "GL_BACK", "GL_FRONT", "GL_BACK")})
+    // Refraction, reflection, screen.
+    for (const auto& pass : {passStory(false, "GL_COLOR_ATTACHMENT0"), passStory(true, "GL_COLOR_ATTACHMENT0"),
+                             passStory(false, "GL_BACK")})
         expected.insert(expected.end(), pass.begin(), pass.end());
     EXPECT_EQ(story, expected);
 }

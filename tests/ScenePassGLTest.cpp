@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>

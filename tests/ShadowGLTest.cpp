@@ -163,10 +163,9 @@ struct Target {
     }
 };
 
+// Of the compared samples: how many GPU and CPU agree on, how many the CPU finds in shadow.
 struct Agreement {
-    int compared = 0;
-    int agreed = 0;
-    int shadowed = 0;  // compared samples the CPU finds in shadow
+    int compared = 0, agreed = 0, shadowed = 0;
     double fraction() const { return compared ? double(agreed) / compared : 0.0; }
 };
 
