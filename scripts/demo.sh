@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the demo and runs it from its data directory.
 # With a display it runs until you press Escape. Without one it runs on a virtual X server
-# for a while, saves screenshots of the real window into screenshots/, and ends it with Escape.
+# for half a minute, saves screenshots of the real window into screenshots/, and ends it
+# with Escape.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,5 +37,9 @@ for shot in 1 2 3 4 5 6; do
     echo "Saved screenshots/demo-$shot.png"
 done
 xdotool windowfocus "$window" key Escape
-wait "$demo"
-echo "The demo ended with status $?; screenshots are in $PWD/screenshots/"
+status=0
+wait "$demo" || status=$?
+# The program echoes key codes without a line end.
+echo
+echo "The demo ended with status $status; screenshots are in $PWD/screenshots/"
+exit "$status"
