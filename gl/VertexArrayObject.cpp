@@ -9,10 +9,27 @@ GLuint currentVertexArray = 0;
 
 namespace {
 
-void recordAttribute(GLuint location, GLint components, size_t offset)
+struct AttributeLayout {
+    GLuint location;
+    GLint components;
+    size_t offset;
+    int errorLine;  // the number of the error line printed after it
+};
+
+// Every attribute reads floats from the interleaved Vertex record.
+constexpr AttributeLayout layout[] = {
+    {0, 3, offsetof(Vertex, position), 2},
+    {1, 3, offsetof(Vertex, color), 3},
+    {2, 3, offsetof(Vertex, normal), 3},
+    {3, 3, offsetof(Vertex, normalAV), 3},
+    {4, 2, offsetof(Vertex, texCoord), 4},
+    {5, 3, offsetof(Vertex, tangent), 4},
+    {6, 3, offsetof(Vertex, bitangent), 4},
+};
+
+void printError(int errorLine)
 {
-    glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, sizeof(Vertex),
-                          reinterpret_cast<const void*>(offset));
+    std::cout << "VertexArrayObject:init(" << errorLine << "):Error:" << glGetError() << std::endl;
 }
 
 } // namespace
@@ -40,26 +57,13 @@ void VertexArrayObject::unbind()
 void VertexArrayObject::init()
 {
     bind();
-    for (GLuint location = 0; location <= 6; ++location)
-        glEnableVertexAttribArray(location);
-    std::cout << "VertexArrayObject:init(1):Error:" << glGetError() << std::endl;
-
-    recordAttribute(0, 3, offsetof(Vertex, position));
-    std::cout << "VertexArrayObject:init(2):Error:" << glGetError() << std::endl;
-
-    recordAttribute(1, 3, offsetof(Vertex, color));
-    std::cout << "VertexArrayObject:init(3):Error:" << glGetError() << std::endl;
-    recordAttribute(2, 3, offsetof(Vertex, normal));
-    std::cout << "VertexArrayObject:init(3):Error:" << glGetError() << std::endl;
-    recordAttribute(3, 3, offsetof(Vertex, normalAV));
-    std::cout << "VertexArrayObject:init(3):Error:" << glGetError() << std::endl;
-
-    recordAttribute(4, 2, offsetof(Vertex, texCoord));
-    std::cout << "VertexArrayObject:init(4):Error:" << glGetError() << std::endl;
-    recordAttribute(5, 3, offsetof(Vertex, tangent));
-    std::cout << "VertexArrayObject:init(4):Error:" << glGetError() << std::endl;
-    recordAttribute(6, 3, offsetof(Vertex, bitangent));
-    std::cout << "VertexArrayObject:init(4):Error:" << glGetError() << std::endl;
-
+    for (const AttributeLayout& attribute : layout)
+        glEnableVertexAttribArray(attribute.location);
+    printError(1);
+    for (const AttributeLayout& attribute : layout) {
+        glVertexAttribPointer(attribute.location, attribute.components, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                              reinterpret_cast<const void*>(attribute.offset));
+        printError(attribute.errorLine);
+    }
     unbind();
 }
