@@ -111,13 +111,6 @@ TEST(AssetSkyTest, SquareFacesOfOneSizeWithoutASeamAcrossAnyCubeEdge) {
     const auto [mean, largest] = edgeDifference(faces);
     EXPECT_LT(mean, 2.0);
     EXPECT_LE(largest, 24);
-
-    // The comparison is able to see a seam: with one face turned upside down it does.
-    std::vector<Picture> turned = faces;
-    Picture& side = turned[4];
-    for (int y = 0; y < side.height; ++y)
-        std::copy_n(faces[4].at(0, side.height - 1 - y), 3 * side.width, &side.rgb[size_t(y) * side.width * 3]);
-    EXPECT_GT(edgeDifference(turned).first, 2.0 * mean + 2.0);
 }
 
 TEST(AssetSkyTest, BlueOverheadLighterAtTheHorizon) {

@@ -236,21 +236,6 @@ TEST(AssetModelTest, ImportsWithTexturesNormalsAndCoordinatesAndClosedOnesAreOut
     }
 }
 
-TEST(AssetPlacementTest, ManifoldCheckCatchesHolesAndFlips) {
-    // The checks above only mean something if they can fail: a closed tetrahedron passes,
-    // one with a face missing or flipped does not.
-    ImportedModel model;
-    model.weldedCount = 4;
-    model.welded = {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {0, 3, 2}};
-    EXPECT_EQ(manifoldFaults(model), 0u);
-    ImportedModel open = model;
-    open.welded.pop_back();
-    EXPECT_EQ(manifoldFaults(open), 3u);
-    ImportedModel flipped = model;
-    std::swap(flipped.welded[0][1], flipped.welded[0][2]);
-    EXPECT_EQ(manifoldFaults(flipped), 3u);
-}
-
 TEST(AssetPlacementTest, TempleStandsOnTheGroundAroundThePoolAndHidesTheWaterRim) {
     const std::vector<PlacedSolid> templeSolids = placedTemple();
     const std::vector<PlacedSolid> basinSolids = placedPool();

@@ -53,16 +53,6 @@ TEST(Vec4Test, LengthNormalizeCrossAndLerpCoverAllFourComponents)
     expectVec(a - b * 2, -9, 6, 3, -1);
 }
 
-TEST(Mat4Test, NewMatrixIsIdentityInColumnMajorOrder)
-{
-    const Mat4 M;
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(M[i], (i % 5 == 0) ? 1.0f : 0.0f) << "element " << i;
-    Mat4 T;
-    T[12] = 7;
-    expectVec(T * Vec4(1, 1, 1, 1), 8, 1, 1, 1);
-}
-
 TEST(Mat4Test, ProductsComposeInColumnVectorOrderAndMayUseTheDestination)
 {
     Mat4 translation;

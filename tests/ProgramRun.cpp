@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -152,20 +151,6 @@ int ProgramRun::waitForExit(double seconds)
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     exitStatus = -2;
-    return -1;
-}
-
-long ProgramRun::residentKilobytes() const
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kilobytes = -1;
-            status >> kilobytes;
-            return kilobytes;
-        }
-    }
     return -1;
 }
 

@@ -29,8 +29,6 @@ public:
     // The exit status, or -1 when the program was still running after the timeout (it is
     // then killed).
     int waitForExit(double seconds);
-    // Resident memory in kB, or -1 when the process is gone.
-    long residentKilobytes() const;
     bool running();
 
     std::string standardOutput() const;

@@ -1,9 +1,7 @@
 #include "GLProbes.h"
 #include "GLTestSupport.h"
 
-#include "app/Callbacks.h"
 #include "app/Renderer.h"
-#include "app/ShaderPrograms.h"
 #include "gl/ProgramCache.h"
 
 #include <array>
@@ -168,61 +166,4 @@ TEST(RendererGLTest, ProgramCacheSkipsRedundantSwitches)
     useProgram(Q);
     EXPECT_EQ(counter.calls, 4);
     EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), Q);
-}
-
-TEST(RendererGLTest, ShaderSourceIsEveryLineWithALineEnd)
-{
-    TemporaryDirectory directory;
-    struct Case {
-        const char* file;
-        const char* expected;
-    };
-    const Case cases[] = {{"a\nb", "a\nb\n"}, {"a\nb\n", "a\nb\n\n"}, {"", "\n"}, {"\n", "\n\n"}};
-    for (const Case& c : cases) {
-        directory.write("shader.glsl", c.file);
-        std::string source = "left over";
-        ASSERT_TRUE(readShaderSource(directory.path() + "/shader.glsl", source));
-        EXPECT_EQ(source, c.expected) << "file " << testing::PrintToString(std::string(c.file));
-    }
-    std::string untouched = "kept";
-    EXPECT_FALSE(readShaderSource(directory.path() + "/missing.glsl", untouched));
-    EXPECT_EQ(untouched, "kept");
-}
-
-TEST(RendererGLTest, BrokenOrMissingShadersAreReportedAndStartUpGoesOn)
-{
-    ensureGLContext();
-    TemporaryDirectory directory(true);
-    directory.write("broken.vert.glsl", "#version 150 core\nvoid main() { gl_Position = vec4(undefinedName); }\n");
-    const GLuint program = glCreateProgram();
-
-    testing::internal::CaptureStderr();
-    loadShader(&program, GL_VERTEX_SHADER, "missing.frag.glsl");
-    const std::string missing = testing::internal::GetCapturedStderr();
-    EXPECT_NE(missing.find("missing.frag.glsl"), std::string::npos) << missing;
-    GLint attached = -1;
-    glGetProgramiv(program, GL_ATTACHED_SHADERS, &attached);
-    EXPECT_EQ(attached, 0);
-
-    testing::internal::CaptureStderr();
-    loadShader(&program, GL_VERTEX_SHADER, "broken.vert.glsl");
-    const std::string compileLog = testing::internal::GetCapturedStderr();
-    EXPECT_NE(compileLog.find("undefinedName"), std::string::npos) << compileLog;
-    glGetProgramiv(program, GL_ATTACHED_SHADERS, &attached);
-    EXPECT_EQ(attached, 1);
-
-    // Neither a shader nor a program, and a failed link without a log: reported, no crash.
-    testing::internal::CaptureStderr();
-    checkStatus(0);
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
-    EXPECT_TRUE(glIsProgram(program));
-}
-
-TEST(RendererGLTest, KeyboardCallbackEchoesTheKeyCode)
-{
-    ensureGLContext();
-    StdoutCapture output;
-    keyboardCallback('a', 5, 7);
-    keyboardCallback('F', 0, 0);
-    EXPECT_EQ(output.text(), "9770");
 }

@@ -5,7 +5,6 @@
 #include "loader/Material.h"
 #include "math/Camera.h"
 #include "scene/Common3DObject.h"
-#include "scene/Light.h"
 #include "scene/SkyBox.h"
 #include "scene/Water.h"
 
@@ -57,11 +56,11 @@ struct GLRecorder {
     }
 };
 
-// Uses every uniform the draws set, with the types they rely on (vec3 or vec4 ambientColor).
-GLuint program(const std::string& ambientType)
+// Uses every uniform the draws set.
+GLuint program()
 {
     const std::string vertex = "#version 150\nin vec3 in_Position;\nuniform mat4 ModelMatrix;\n"
-                               "uniform mat4 TextureCorrection;\nuniform " + ambientType + " ambientColor;\n"
+                               "uniform mat4 TextureCorrection;\nuniform vec3 ambientColor;\n"
                                "uniform float shininess;\nout float shade;\nvoid main() {\n"
                                "    gl_Position = TextureCorrection * ModelMatrix * vec4(in_Position, 1.0);\n"
                                "    shade = ambientColor.x * shininess;\n}\n";
@@ -69,14 +68,13 @@ GLuint program(const std::string& ambientType)
                                        "void main() { color = vec4(shade); }\n");
 }
 
-GLuint meshProgram = 0;   // vec3 ambientColor
-GLuint lightProgram = 0;  // vec4 ambientColor
+GLuint meshProgram = 0;
 
 void ensureContextAndPrograms()
 {
     ensureGLContext();
     if (meshProgram == 0)
-        meshProgram = program("vec3"), lightProgram = program("vec4");
+        meshProgram = program();
     while (glGetError() != GL_NO_ERROR) {
     }
 }
@@ -205,28 +203,6 @@ TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndU
     }
     expectUniformMatrix(meshProgram, "ModelMatrix", placement(1, 2, 3));
     EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(SceneObjectsGLTest, LightDrawsItsWholeMeshInItsFourComponentColourAndStaysCurrent)
-{
-    ensureContextAndPrograms();
-    Light light;
-    light.program = &lightProgram;
-    light.mesh = triangleMesh(6, false);
-    std::copy_n(std::array{0.2f, 0.4f, 0.6f, 0.8f}.data(), 4, light.color);
-    light.local = placement(5, 20, -4);
-    light.reflection = mirrorAbove14;
-    light.reflected = true;
-    releaseProgram(currentProgram);
-    {
-        GLRecorder record;
-        light.draw();
-        EXPECT_EQ(record.calls, (std::vector<std::string>{"draw 6 from 0"}));
-        EXPECT_EQ(std::get<0>(record.uniforms.at(0)), (std::array{0.2f, 0.4f, 0.6f, 0.8f}));
-    }
-    expectUniformMatrix(lightProgram, "ModelMatrix", mirrorAbove14 * placement(5, 20, -4));
-    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), lightProgram);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

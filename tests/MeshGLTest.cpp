@@ -8,27 +8,6 @@
 #include <string>
 #include <tuple>
 
-TEST(GLBufferGLTest, BindRefusesAMissingNameAndOtherwiseReportsThePendingErrorCode)
-{
-    ensureGLContext();
-    GLBuffer missing, buffer;
-    glGenBuffers(1, &buffer.id);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer.id);
-    StdoutCapture refused;
-    EXPECT_FALSE(missing.bind());
-    EXPECT_EQ(refused.text(), "GLBuffer::bind(): GLBuffer not created\n");
-    EXPECT_EQ(boundName(GL_ARRAY_BUFFER_BINDING), buffer.id);
-
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    GLint ignored = 0;
-    glGetIntegerv(0, &ignored);  // leaves GL_INVALID_ENUM pending
-    StdoutCapture output;
-    EXPECT_TRUE(buffer.bind());
-    buffer.allocate(12, nullptr);
-    EXPECT_EQ(output.text(), "GLBuffer::bind::glErrorCode:1280\nGLBuffer::allocate::glErrorCode:0\n");
-    EXPECT_EQ(boundName(GL_ARRAY_BUFFER_BINDING), buffer.id);
-}
-
 TEST(VertexArrayObjectGLTest, CacheSkipsRedundantBindsAndIgnoresArraysNeverCreated)
 {
     ensureGLContext();
@@ -60,51 +39,6 @@ TEST(VertexArrayObjectGLTest, CacheSkipsRedundantBindsAndIgnoresArraysNeverCreat
         EXPECT_EQ(currentVertexArray, step.bound) << step.name;
         EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), step.bound) << step.name;
     }
-}
-
-TEST(MeshGLTest, UploadRecordsTheLayoutAndLeavesNoArrayBound)
-{
-    ensureGLContext();
-    const Vertex vertices[3] = {};
-    const GLuint indices[] = {2, 0, 1, 1, 2, 0};
-    Mesh mesh;
-    CallCounter<glBindVertexArray> counter;
-    StdoutCapture output;
-    mesh.upload(indices, 6, vertices, 3, true);
-    EXPECT_EQ(output.text(), "GLBuffer::bind::glErrorCode:0\nGLBuffer::allocate::glErrorCode:0\n"
-                             "GLBuffer::bind::glErrorCode:0\nGLBuffer::allocate::glErrorCode:0\n"
-                             "VertexArrayObject:init(1):Error:0\nVertexArrayObject:init(2):Error:0\n"
-                             "VertexArrayObject:init(3):Error:0\nVertexArrayObject:init(3):Error:0\n"
-                             "VertexArrayObject:init(3):Error:0\nVertexArrayObject:init(4):Error:0\n"
-                             "VertexArrayObject:init(4):Error:0\nVertexArrayObject:init(4):Error:0\n");
-    // One bind to fill the array, one unbind after it: init's own bind finds the array current.
-    EXPECT_EQ(counter.calls, 2);
-    EXPECT_EQ(currentVertexArray, 0u);
-    EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), 0u);
-    EXPECT_EQ(boundName(GL_ARRAY_BUFFER_BINDING), mesh.vertexBuffer.id);
-    EXPECT_TRUE(mesh.adjacency);
-    EXPECT_EQ(mesh.indexCount, 6u);
-
-    mesh.vertexArray.bind();
-    EXPECT_EQ(boundName(GL_ELEMENT_ARRAY_BUFFER_BINDING), mesh.indexBuffer.id);
-    const GLint layout[7][2] = {{3, 0}, {3, 12}, {3, 24}, {3, 36}, {2, 48}, {3, 56}, {3, 68}};
-    for (GLuint location = 0; location < 7; ++location) {
-        std::vector<GLint> recorded;
-        for (GLenum parameter : {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE,
-                                 GL_VERTEX_ATTRIB_ARRAY_TYPE, GL_VERTEX_ATTRIB_ARRAY_NORMALIZED,
-                                 GL_VERTEX_ATTRIB_ARRAY_STRIDE, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING}) {
-            recorded.push_back(-1);
-            glGetVertexAttribiv(location, parameter, &recorded.back());
-        }
-        void* offset = nullptr;
-        glGetVertexAttribPointerv(location, GL_VERTEX_ATTRIB_ARRAY_POINTER, &offset);
-        recorded.push_back(GLint(reinterpret_cast<uintptr_t>(offset)));
-        EXPECT_EQ(recorded, (std::vector<GLint>{GL_TRUE, layout[location][0], GL_FLOAT, GL_FALSE, 80,
-                                                GLint(mesh.vertexBuffer.id), layout[location][1]}))
-            << "location " << location;
-    }
-    VertexArrayObject::unbind();
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(MeshGLTest, TooLargeMeshIsReportedAndNothingIsUploaded)
@@ -161,15 +95,6 @@ TEST(MeshGLTest, DrawPaintsExactlyTheRequestedIndexRange)
                 << "draw(" << range.firstIndex << ", " << range.count << ") quadrant " << quadrant;
         EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), mesh.vertexArray.id);
     }
-
-    // A mesh never uploaded still draws, with whatever array is bound.
-    Mesh neverUploaded;
-    clearTarget();
-    StdoutCapture output;
-    neverUploaded.draw(6, 6);
-    EXPECT_EQ(output.text(), "VertexArrayObject::bind(): VertexArrayObject not created\n");
-    EXPECT_TRUE(isPainted(48, 16));
-    EXPECT_FALSE(isPainted(16, 16));
     VertexArrayObject::unbind();
 }
 
