@@ -25,6 +25,8 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     renderer.loadScene();
     const std::string printed = output.text();
     EXPECT_NE(printed.find("After loadScene GLErrorCode:0\n"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("Couldn't"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("arn't"), std::string::npos) << printed;
     EXPECT_EQ(currentProgram, renderer.waterProgram);
 
     ASSERT_EQ(renderer.screenLists.litObjects.size(), 4u);
@@ -51,18 +53,19 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
 
     // Slots are the addresses of the Renderer's fields, so the objects follow a change of name.
     const Mat4 none;
+    // closedMesh: no free edge, so the shadow pass may extrude it from its lit triangles alone.
     const struct {
         const Renderable* object;
         const GLuint* program;
-        bool closedVolume, adjacency;
+        bool closedVolume, adjacency, closedMesh;
         const Mat4& reflection;
     } objects[] = {
-        {temple, &renderer.defaultProgram, true, true, renderer.reflectionMatrix},
-        {basin, &renderer.defaultProgram, false, true, renderer.reflectionMatrix},
-        {ground, &renderer.defaultProgram, false, true, renderer.reflectionMatrix},
-        {water, &renderer.waterProgram, false, true, none},
-        {&renderer.light, &renderer.lightProgram, false, false, renderer.reflectionMatrix},
-        {renderer.skyBox, &renderer.skyProgram, false, false, renderer.skyReflectionMatrix},
+        {temple, &renderer.defaultProgram, true, true, true, renderer.reflectionMatrix},
+        {basin, &renderer.defaultProgram, false, true, true, renderer.reflectionMatrix},
+        {ground, &renderer.defaultProgram, false, true, false, renderer.reflectionMatrix},
+        {water, &renderer.waterProgram, false, true, false, none},
+        {&renderer.light, &renderer.lightProgram, false, false, true, renderer.reflectionMatrix},
+        {renderer.skyBox, &renderer.skyProgram, false, false, false, renderer.skyReflectionMatrix},
     };
     for (const auto& expected : objects) {
         SCOPED_TRACE(testing::Message() << "object " << &expected - objects);
@@ -71,11 +74,15 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
         EXPECT_EQ(expected.object->reflection.m, expected.reflection.m);
         ASSERT_NE(expected.object->mesh, nullptr);
         EXPECT_EQ(expected.object->mesh->adjacency, expected.adjacency);
+        EXPECT_EQ(expected.object->mesh->closed, expected.closedMesh);
         if (const auto* model = dynamic_cast<const Common3DObject*>(expected.object)) {
-            EXPECT_FALSE(model->materials->empty());
+            ASSERT_EQ(model->materials->size(), 1u);
+            EXPECT_NE(model->materials->front()->diffuseTexture, nullptr);
+            EXPECT_NE(model->materials->front()->normalTexture, nullptr);
         }
     }
     EXPECT_NE(renderer.skyBox->cubeMap, nullptr);
+    EXPECT_NE(renderer.water->bumpTexture, nullptr);
 
     // The light rises from below the ground at z = 1000 and culminates over x = 750, once.
     EXPECT_FALSE(renderer.light.path.loop);
