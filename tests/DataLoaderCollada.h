@@ -1,11 +1,8 @@
 #pragma once
 
-// Helpers for the loader tests: small COLLADA 1.4.1 documents, so that every test model is
-// visible in the test that uses it and passes through the real Assimp importer, and a
-// scratch working directory for tests without a GL context.
+// Small COLLADA 1.4.1 documents for the loader tests, so that every test model is visible in
+// the test that uses it and passes through the real Assimp importer.
 
-#include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -123,25 +120,3 @@ inline std::string write(const Document& d)
 }
 
 } // namespace collada
-
-// The loader writes "assimp_log.txt" into the working directory; tests without a GL context
-// run inside a fresh directory of their own, removed at the end of the test.
-class ScratchDirectory {
-public:
-    ScratchDirectory() : previous(std::filesystem::current_path())
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "okv-loader-XXXXXX").string();
-        directory = mkdtemp(pattern.data());
-        std::filesystem::current_path(directory);
-    }
-    ~ScratchDirectory()
-    {
-        std::filesystem::current_path(previous);
-        std::filesystem::remove_all(directory);
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-private:
-    std::filesystem::path previous, directory;
-};

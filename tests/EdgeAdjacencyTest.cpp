@@ -1,4 +1,4 @@
-#include "DataLoaderCollada.h"
+#include "GLTestSupport.h"
 
 #include "loader/DataLoader.h"
 
@@ -32,7 +32,8 @@ TEST(EdgeAdjacencyTest, DegenerateAndNonManifoldTrianglesStayInRangeAndNeverClos
          {0, 3, 1, 0, 2, 1, 1, 2, 0, 1, 3, 0, 0, 4, 1, 0, 4, 1},
          7, false},
     };
-    ScratchDirectory directory;
+    // The loader writes its "assimp_log.txt" into the working directory.
+    TemporaryDirectory directory{true};
     DataLoader loader;
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);

@@ -1,4 +1,4 @@
-#include "DataLoaderCollada.h"
+#include "GLTestSupport.h"
 
 #include "loader/DataLoader.h"
 
@@ -25,7 +25,8 @@ aiMaterial* namedMaterial(const char* name, float shininess, aiColor4D specular)
 // importer nor a GL context.
 TEST(MaterialTest, OneRecordPerSceneMaterialInOrderWithDefaultsForMissingKeys)
 {
-    ScratchDirectory directory;
+    // The loader writes its "assimp_log.txt" into the working directory.
+    TemporaryDirectory directory{true};
     DataLoader loader;
     aiScene scene;
     scene.mNumMaterials = 2;

@@ -37,6 +37,14 @@ std::string commandOutput(const std::string& command)
     return output;
 }
 
+std::string screenGeometry()
+{
+    std::istringstream display(commandOutput("xdotool getdisplaygeometry"));
+    int width = 0, height = 0;
+    display >> width >> height;
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
 ProgramRun::ProgramRun(const std::string& workingDirectory, const std::string& binary)
     : outputFile(uniqueFileName(".out")), errorFile(uniqueFileName(".err"))
 {

@@ -45,3 +45,6 @@ private:
 
 // Runs a shell command and returns what it printed on standard output.
 std::string commandOutput(const std::string& command);
+
+// The size of the X screen, as "WIDTHxHEIGHT": a full-screen window's geometry.
+std::string screenGeometry();

@@ -1,7 +1,6 @@
 #include "ProgramRun.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
@@ -20,10 +19,7 @@ void expectInOrder(const std::string& output, std::initializer_list<const char*>
 
 TEST(StartupProgramTest, StartsCleanlyEchoesKeysTogglesFullScreenOnLowerCaseFAndQuitsOnEscape)
 {
-    std::istringstream display(commandOutput("xdotool getdisplaygeometry"));
-    int screenWidth = 0, screenHeight = 0;
-    display >> screenWidth >> screenHeight;
-    const std::string screen = std::to_string(screenWidth) + "x" + std::to_string(screenHeight);
+    const std::string screen = screenGeometry();
 
     ProgramRun program(OKV_DATA_DIR);
     ASSERT_TRUE(program.waitForWindow(60)) << program.standardOutput() << program.standardError();

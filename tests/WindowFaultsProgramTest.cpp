@@ -17,18 +17,6 @@ void windowCommand(const ProgramRun& program, const std::string& command, const 
     commandOutput("xdotool " + command + " " + program.windowId() + " " + arguments + " 2>/dev/null");
 }
 
-// Waits until the X server reports the size (or, with `other`, any other size); X keeps
-// every side at 1 pixel or more.
-bool waitForGeometry(const ProgramRun& program, const std::string& geometry, bool other = false)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if ((program.windowGeometry() == geometry) != other)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
 // Presses "a" and waits for its code among what the program prints from now on: the main
 // loop, which also renders, is still turning.
 bool answersKey(ProgramRun& program)
@@ -69,15 +57,15 @@ TEST(WindowFaultsProgramTest, KeepsRenderingAndAnsweringThroughTinyHiddenAndTogg
     ASSERT_TRUE(program.waitForOutput("After loadScene GLErrorCode:0", 60)) << program.standardOutput();
 
     // The program's own switch to full screen must be over, or it would undo the next step.
-    ASSERT_TRUE(waitForGeometry(program, "800x600", true)) << "never went full screen";
+    ASSERT_TRUE(program.waitForGeometry(screenGeometry(), 10)) << "never went full screen";
     windowCommand(program, "windowsize", "1 1");
-    ASSERT_TRUE(waitForGeometry(program, "1x1")) << program.windowGeometry();
+    ASSERT_TRUE(program.waitForGeometry("1x1", 10)) << program.windowGeometry();
     EXPECT_TRUE(answersKey(program)) << "after the resize to 1 x 1";
 
     // X has no zero-sized windows: the request leaves a height of 1, which the program must
     // survive like the 0 that other window systems report for a minimised window.
     windowCommand(program, "windowsize", "1024 0");
-    ASSERT_TRUE(waitForGeometry(program, "1024x1")) << program.windowGeometry();
+    ASSERT_TRUE(program.waitForGeometry("1024x1", 10)) << program.windowGeometry();
     EXPECT_TRUE(answersKey(program)) << "after the resize to height 0";
 
     // Without a window manager minimising does nothing, so the window is also unmapped, which
@@ -88,7 +76,7 @@ TEST(WindowFaultsProgramTest, KeepsRenderingAndAnsweringThroughTinyHiddenAndTogg
     ASSERT_TRUE(program.running()) << program.standardError();
     windowCommand(program, "windowmap");
     windowCommand(program, "windowsize", "800 600");
-    ASSERT_TRUE(waitForGeometry(program, "800x600")) << program.windowGeometry();
+    ASSERT_TRUE(program.waitForGeometry("800x600", 10)) << program.windowGeometry();
     EXPECT_TRUE(answersKey(program)) << "after the window was restored";
     // The restored window starts black; a picture of the scene there was rendered since.
     EXPECT_TRUE(showsAPicture(program)) << "nothing rendered in the restored window";
