@@ -1,7 +1,6 @@
 #include "math/Mat4.h"
 #include "math/Vec4.h"
 
-#include <cmath>
 #include <utility>
 #include <gtest/gtest.h>
 
@@ -32,26 +31,6 @@ Mat4 distinctElements()
 }
 
 } // namespace
-
-TEST(Vec4Test, LengthNormalizeCrossAndLerpCoverAllFourComponents)
-{
-    EXPECT_FLOAT_EQ(Vec4(3, 4, 0, 0).length(), 5.0f);
-    EXPECT_FLOAT_EQ(Vec4(1, 1, 1, 1).length(), 2.0f);
-
-    Vec4 v(0, 3, 0, 4);
-    expectVec(v.normalize(), 0, 0.6f, 0, 0.8f);
-    expectVec(v, 0, 0.6f, 0, 0.8f);
-
-    expectVec(cross(Vec4(1, 0, 0, 1), Vec4(0, 1, 0, 1)), 0, 0, 1, 0);
-    expectVec(cross(Vec4(0, 1, 0, 7), Vec4(1, 0, 0, 9)), 0, 0, -1, 0);
-
-    const Vec4 a(1, 2, 3, 1);
-    const Vec4 b(5, -2, 0, 1);
-    expectVec(lerp(a, b, 0), 1, 2, 3, 1);
-    expectVec(lerp(a, b, 1), 5, -2, 0, 1);
-    expectVec(lerp(a, b, 2), 9, -6, -3, 1);
-    expectVec(a - b * 2, -9, 6, 3, -1);
-}
 
 TEST(Mat4Test, ProductsComposeInColumnVectorOrderAndMayUseTheDestination)
 {
@@ -124,26 +103,4 @@ TEST(Mat4Test, LookAtBuildsARightHandedView)
     expectVec(M * Vec4(0, 0, 0, 1), 0, 0, -10, 1);
     expectVec(M * Vec4(10, 0, -1, 1), 1, 0, 0, 1);
     expectVec(M * Vec4(10, 1, 0, 1), 0, 1, 0, 1);
-}
-
-TEST(Mat4Test, WithoutTranslationAndAxisScales)
-{
-    Mat4 M = distinctElements();
-    const Mat4 copy = M;
-    const Mat4 rotationOnly = withoutTranslation(M);
-    EXPECT_EQ(M.m, copy.m);
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(rotationOnly[i], M[i]) << i;
-    expectVec(rotationOnly * Vec4(0, 0, 0, 1), 0, 0, 0, 1);
-
-    Mat4 S = scaledBy(1);
-    S[0] = -3;  // a mirror keeps a positive length
-    S[5] = 0;
-    S[6] = 4;   // y axis mapped to (0, 0, 4)
-    S[10] = 0.5f;
-    translate(S, 100, -50, 7, Global);
-    const AxisScales scales = axisScales(S);
-    EXPECT_FLOAT_EQ(scales.x, 3);
-    EXPECT_FLOAT_EQ(scales.y, 4);
-    EXPECT_FLOAT_EQ(scales.z, 0.5f);
 }
