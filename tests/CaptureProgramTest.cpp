@@ -1,0 +1,77 @@
+// The README's pictures must be frames of the current program: the capture tool renders the
+// same animation times again, and each must match its picture in docs/. A change that alters
+// the frame fails here until the pictures are captured anew (the README says how).
+
+#include "GLTestSupport.h"
+
+#include <IL/il.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+};
+
+Picture load(const std::string& path)
+{
+    static const bool started = (ilInit(), true);
+    (void)started;
+    Picture picture;
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    if (ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
+        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
+        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        const unsigned char* pixels = ilGetData();
+        picture.rgb.assign(pixels, pixels + size_t(picture.width) * size_t(picture.height) * 3);
+    }
+    ilDeleteImages(1, &image);
+    return picture;
+}
+
+// The share of pixels whose colour differs by more than 2 levels in some channel: the
+// same frame rendered again differs nowhere, a changed frame in many places.
+double differingShare(const Picture& a, const Picture& b)
+{
+    size_t differing = 0;
+    for (size_t pixel = 0; pixel < a.rgb.size(); pixel += 3)
+        for (size_t channel = 0; channel < 3; ++channel)
+            if (std::abs(int(a.rgb[pixel + channel]) - int(b.rgb[pixel + channel])) > 2) {
+                ++differing;
+                break;
+            }
+    return double(differing) / double(a.rgb.size() / 3);
+}
+
+} // namespace
+
+TEST(CaptureProgramTest, TheReadmePicturesAreFramesOfTheCurrentProgram)
+{
+    TemporaryDirectory shots;
+    const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_CAPTURE_BINARY "' '" + shots.path() +
+                                "' 1280 960 14.5 7 1.5 > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+    const struct {
+        const char* picture;
+        const char* capture;
+    } pairs[] = {{"okv-temple-sky.png", "okv-14.5.png"},
+                 {"okv-temple-shadows.png", "okv-7.png"},
+                 {"okv-pool.png", "okv-1.5.png"}};
+    for (const auto& pair : pairs) {
+        SCOPED_TRACE(pair.picture);
+        const Picture picture = load(std::string(OKV_DOCS_DIR "/") + pair.picture);
+        const Picture capture = load(shots.path() + "/" + pair.capture);
+        ASSERT_EQ(capture.width, 1280);
+        ASSERT_EQ(capture.height, 960);
+        ASSERT_EQ(picture.rgb.size(), capture.rgb.size());
+        EXPECT_LT(differingShare(picture, capture), 0.002);
+    }
+}
