@@ -3,43 +3,9 @@
 
 #include "gl/Mesh.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
-
-TEST(VertexArrayObjectGLTest, CacheSkipsRedundantBindsAndIgnoresArraysNeverCreated)
-{
-    ensureGLContext();
-    VertexArrayObject first, second, never;
-    glGenVertexArrays(1, &first.id);
-    glGenVertexArrays(1, &second.id);
-    CallCounter<glBindVertexArray> counter;
-    const struct {
-        const char* name;
-        std::function<void()> action;
-        int glCalls;
-        GLuint bound;  // in the cache and in GL alike
-        const char* printed;
-    } steps[] = {
-        {"first bind", [&] { first.bind(); }, 1, first.id, ""},
-        {"rebinding the current array", [&] { first.bind(); }, 0, first.id, ""},
-        {"never created", [&] { never.bind(); }, 0, first.id,
-         "VertexArrayObject::bind(): VertexArrayObject not created\n"},
-        {"another array", [&] { second.bind(); }, 1, second.id, ""},
-        {"unbind", VertexArrayObject::unbind, 1, 0, ""},
-        {"unbind with nothing current", VertexArrayObject::unbind, 0, 0, ""},
-    };
-    for (const auto& step : steps) {
-        counter.calls = 0;
-        StdoutCapture output;
-        step.action();
-        EXPECT_EQ(output.text(), step.printed) << step.name;
-        EXPECT_EQ(counter.calls, step.glCalls) << step.name;
-        EXPECT_EQ(currentVertexArray, step.bound) << step.name;
-        EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), step.bound) << step.name;
-    }
-}
 
 TEST(MeshGLTest, TooLargeMeshIsReportedAndNothingIsUploaded)
 {

@@ -1,21 +1,15 @@
 // The fixed scene as loadScene builds it from the generated data: which object takes part in
-// which pass, where each stands, what it draws with, and what it leaves set on the programs.
+// which pass and what it draws with. Where each stands and how it looks, the README's
+// pictures show, which the capture test compares with the current program's frames.
 
 #include "ScenePassSupport.h"
 
 #include "gl/ProgramCache.h"
 #include "scene/Common3DObject.h"
 
-#include <array>
 #include <vector>
 
-namespace {
-
-std::array<float, 4> xyzw(const Vec4& v) { return {v.x, v.y, v.z, v.w}; }
-
-} // namespace
-
-TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsTheProgramUniforms)
+TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsAndGivesEveryObjectItsProgramMeshAndTextures)
 {
     ensureGLContext();
     ASSERT_EQ(chdir(OKV_DATA_DIR), 0);
@@ -42,14 +36,6 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     EXPECT_EQ(renderer.reflectionLists.litObjects, (List{temple, basin}));
     EXPECT_EQ(renderer.reflectionLists.shadowCasters, (List{temple, basin, ground}));
     EXPECT_EQ(renderer.reflectionLists.depthObjects, (List{temple, basin}));
-
-    // Models come normalised into a unit box centred on the origin; these transforms size
-    // and place them.
-    EXPECT_EQ(xyzw(temple->local * Vec4(0.5f, 0.5f, 0.5f, 1)), (std::array<float, 4>{50, 100, 50, 1}));
-    EXPECT_EQ(xyzw(basin->local * Vec4(0, 0, 0, 1)), (std::array<float, 4>{0, 10, 0, 1}));
-    EXPECT_EQ(xyzw(water->local * Vec4(1, 0, 1, 1)), (std::array<float, 4>{30, 13.95f, 30, 1}));
-    EXPECT_EQ(xyzw(ground->local * Vec4(0.5f, 0.5f, -0.5f, 1)), (std::array<float, 4>{1000, 0.5f, -1000, 1}));
-    EXPECT_EQ(renderer.light.local.m, (std::array<float, 16>{50, 0, 0, 0, 0, 50, 0, 0, 0, 0, 50, 0, 0, 0, 0, 1}));
 
     // Slots are the addresses of the Renderer's fields, so the objects follow a change of name.
     const Mat4 none;
@@ -83,17 +69,5 @@ TEST(SceneAssemblyGLTest, LoadSceneFillsTheNineListsPlacesTheObjectsAndSetsThePr
     }
     EXPECT_NE(renderer.skyBox->cubeMap, nullptr);
     EXPECT_NE(renderer.water->bumpTexture, nullptr);
-
-    // The light rises from below the ground at z = 1000 and culminates over x = 750, once.
-    EXPECT_FALSE(renderer.light.path.loop);
-    EXPECT_EQ(xyzw(renderer.light.path.evaluate(0.0f)), (std::array<float, 4>{0, -100, 1000, 1}));
-    EXPECT_EQ(xyzw(renderer.light.path.evaluate(0.5f)), (std::array<float, 4>{750, 650, 0, 1}));
-
-    // The texture units the draws bind their images to.
-    EXPECT_EQ(uniformInt(renderer.defaultProgram, "texDiffuse"), 0);
-    EXPECT_EQ(uniformInt(renderer.defaultProgram, "nomalMap"), 1);
-    EXPECT_EQ(uniformInt(renderer.waterProgram, "reflectTexture"), 0);
-    EXPECT_EQ(uniformInt(renderer.waterProgram, "refractTexture"), 1);
-    EXPECT_EQ(uniformInt(renderer.waterProgram, "bumpTexture"), 2);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -3,9 +3,7 @@
 
 #include "gl/Mesh.h"
 #include "loader/Material.h"
-#include "math/Camera.h"
 #include "scene/Common3DObject.h"
-#include "scene/SkyBox.h"
 #include "scene/Water.h"
 
 #include <algorithm>
@@ -30,7 +28,6 @@ GLRecorder* recorder = nullptr;
 struct GLRecorder {
     std::vector<std::string> calls;
     std::vector<Uniforms> uniforms;
-    std::vector<bool> depthTest;
 
     GLRecorder()
     {
@@ -52,7 +49,6 @@ struct GLRecorder {
         Uniforms& seen = uniforms.emplace_back();
         glGetUniformfv(program, glGetUniformLocation(program, "ambientColor"), std::get<0>(seen).data());
         glGetUniformfv(program, glGetUniformLocation(program, "shininess"), &std::get<1>(seen));
-        depthTest.push_back(glIsEnabled(GL_DEPTH_TEST));
     }
 };
 
@@ -203,39 +199,6 @@ TEST(SceneObjectsGLTest, MeshObjectDrawsEveryMaterialRangeWithItsOwnTexturesAndU
     }
     expectUniformMatrix(meshProgram, "ModelMatrix", placement(1, 2, 3));
     EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(SceneObjectsGLTest, SkyBoxTurnsWithTheCameraButNeverMovesAndLeavesDepthTestingOn)
-{
-    ensureContextAndPrograms();
-    Camera camera;
-    SkyBox* sky = keptForTheProcess(new SkyBox(&camera));
-    sky->program = &meshProgram;
-    sky->reflection[5] = -1.0f;
-
-    // The first step's view without its translation is what every step must use.
-    lookAt(camera.local, Vec4(3, 4, 5, 1), Vec4(-2, 1, 0, 1), Vec4(0, 1, 0, 1));
-    Mat4 rotation = camera.local;
-    rotation[12] = rotation[13] = rotation[14] = 0.0f;
-    for (auto [depthBefore, offset, reflected] : {std::tuple{false, 0.0f, false}, {true, 10.0f, false},
-                                                  {false, 10.0f, true}}) {
-        SCOPED_TRACE(testing::Message() << "camera moved by " << offset << ", reflected " << reflected);
-        lookAt(camera.local, Vec4(3 + offset, 4 - offset, 5, 1), Vec4(-2 + offset, 1 - offset, 0, 1),
-               Vec4(0, 1, 0, 1));
-        sky->reflected = reflected;
-        depthBefore ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
-        GLRecorder record;
-        sky->draw();
-        EXPECT_EQ(record.calls, (std::vector<std::string>{"draw 36 from 0"}));
-        EXPECT_EQ(record.depthTest, (std::vector<bool>{false}));
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        // Mirrored, the y column flips (the mirror acts before the rotation), not the y row.
-        Mat4 expected = rotation;
-        for (int i = 4; i < 7 && reflected; ++i)
-            expected[i] = -expected[i];
-        expectUniformMatrix(meshProgram, "ModelMatrix", expected);
-    }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
