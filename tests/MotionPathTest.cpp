@@ -2,7 +2,6 @@
 #include "math/Camera.h"
 #include "math/MotionPath.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,26 +30,6 @@ MotionPath pathThrough(std::vector<PathPoint> points, bool loop)
 }
 
 } // namespace
-
-TEST(MotionPathTest, InstalledCameraPathsPassThroughTheirPointsAndLoopAfterEightSegments)
-{
-    const MotionPath& eye = installedCamera().eyePath;
-    const MotionPath& target = installedCamera().targetPath;
-    // Mid-segment values depend on the tangents and weights of both points involved.
-    const struct {
-        const MotionPath& path;
-        float t;
-        Vec4 expected;
-    } cases[] = {
-        {eye, 0.0f, {30, 20, 0, 1}},    {eye, 0.5f, {0, 20, 22.5f, 1}}, {eye, 1.0f, {-30, 20, 0, 1}},
-        {eye, 8.0f, {30, 20, 0, 1}},    {eye, 8.5f, {0, 20, 22.5f, 1}}, {target, 4.5f, {0, 40, 0, 1}},
-        {target, 5.5f, {0, 80, 0, 1}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.t);
-        expectVec(c.path.evaluate(c.t), c.expected);
-    }
-}
 
 TEST(MotionPathTest, DegenerateOpenLoopingAndNegativeParameters)
 {
@@ -89,22 +68,4 @@ TEST(MotionPathTest, DegenerateOpenLoopingAndNegativeParameters)
     expectVec(eye.evaluate(-16.75f), eye.evaluate(7.25f));
     expectVec(eye.evaluate(-1e-8f), Vec4(30, 20, 0, 1));
     expectVec(open.evaluate(-1e-8f), Vec4(6, 0, 0, 1));
-}
-
-TEST(CameraTest, UpdatePlacesTheEyeOnItsPathLookingAtTheTargetPoint)
-{
-    Camera camera;
-    camera.eyePath = installedCamera().eyePath;
-    camera.targetPath = installedCamera().targetPath;
-
-    camera.update(0.0f);
-    expectVec(camera.getPosition(), Vec4(30, 20, 0, 1), 0.0f);
-    expectVec(camera.local * Vec4(30, 20, 0, 1), Vec4(0, 0, 0, 1));
-    expectVec(camera.local * Vec4(0, 0, 0, 1), Vec4(0, 0, -std::sqrt(1300.0f), 1));
-    // The world's up stays up on screen.
-    EXPECT_GT((camera.local * Vec4(0, 5, 0, 1)).y, 0.0f);
-    // Eye and target are read at the same parameter: at 4.5 the target is at (0, 40, 0).
-    camera.update(4.5f);
-    const Vec4 target(0, 40, 0, 1);
-    expectVec(camera.local * target, Vec4(0, 0, -(target - camera.eyePath.evaluate(4.5f)).length(), 1), 1e-3f);
 }
