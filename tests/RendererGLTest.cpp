@@ -2,6 +2,7 @@
 #include "GLTestSupport.h"
 
 #include "app/Renderer.h"
+#include "app/ShaderPrograms.h"
 #include "gl/ProgramCache.h"
 
 #include <array>
@@ -166,4 +167,17 @@ TEST(RendererGLTest, ProgramCacheSkipsRedundantSwitches)
     useProgram(Q);
     EXPECT_EQ(counter.calls, 4);
     EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), Q);
+}
+
+TEST(RendererGLTest, CheckStatusReportsFailuresThatLeftNoInfoLog)
+{
+    ensureGLContext();
+    const GLuint neverLinked = glCreateProgram();
+    for (auto [object, expected] : {std::pair{0u, std::string("GL object that is neither shader nor program 0")},
+                                    {neverLinked, "GL program " + std::to_string(neverLinked)}}) {
+        testing::internal::CaptureStderr();
+        checkStatus(object);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), expected + " failed with no info log\n");
+    }
+    glDeleteProgram(neverLinked);
 }
