@@ -1,7 +1,7 @@
 // The generated images read back through DevIL the way the program reads them (no origin
 // conversion), and the generator's determinism.
 
-#include <IL/il.h>
+#include "Picture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,35 +19,12 @@ namespace {
 
 const std::string dataDirectory = OKV_ASSETS_DATA_DIR;
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;  // rows in the order GL receives them from the loader
-    const unsigned char* at(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
-};
-
-Picture load(const std::string& path) {
-    static const bool started = (ilInit(), true);
-    (void)started;
-    Picture picture;
-    ILuint name = 0;
-    ilGenImages(1, &name);
-    ilBindImage(name);
-    if (ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
-        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
-        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const unsigned char* data = ilGetData();
-        picture.rgb.assign(data, data + size_t(picture.width) * picture.height * 3);
-    }
-    ilDeleteImages(1, &name);
-    return picture;
-}
-
 const char* const faceFiles[6] = {"PX.png", "NX.png", "PY.png", "NY.png", "PZ.png", "NZ.png"};
 
 std::vector<Picture> loadSky() {
     std::vector<Picture> faces;
     for (const char* file : faceFiles)
-        faces.push_back(load(dataDirectory + "/images/Skybox/" + file));
+        faces.push_back(loadPicture(dataDirectory + "/images/Skybox/" + file));
     return faces;
 }
 
@@ -129,7 +106,7 @@ TEST(AssetTextureTest, TilesAndNormalMapsPointOutward) {
                                   normalMap);
     for (const auto& [path, normalMap] : textures) {
         SCOPED_TRACE(path);
-        const Picture p = load(dataDirectory + "/" + path);
+        const Picture p = loadPicture(dataDirectory + "/" + path);
         EXPECT_GT(p.width, 0);
         if (p.width == 0)
             continue;

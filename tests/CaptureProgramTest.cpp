@@ -3,8 +3,8 @@
 // the frame fails here until the pictures are captured anew (the README says how).
 
 #include "GLTestSupport.h"
+#include "Picture.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,29 +12,6 @@
 #include <vector>
 
 namespace {
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-};
-
-Picture load(const std::string& path)
-{
-    static const bool started = (ilInit(), true);
-    (void)started;
-    Picture picture;
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    if (ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
-        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
-        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const unsigned char* pixels = ilGetData();
-        picture.rgb.assign(pixels, pixels + size_t(picture.width) * size_t(picture.height) * 3);
-    }
-    ilDeleteImages(1, &image);
-    return picture;
-}
 
 // The share of pixels whose colour differs by more than 2 levels in some channel: the
 // same frame rendered again differs nowhere, a changed frame in many places.
@@ -67,8 +44,8 @@ TEST(CaptureProgramTest, TheReadmePicturesAreFramesOfTheCurrentProgram)
                  {"okv-pool.png", "okv-1.5.png"}};
     for (const auto& pair : pairs) {
         SCOPED_TRACE(pair.picture);
-        const Picture picture = load(std::string(OKV_DOCS_DIR "/") + pair.picture);
-        const Picture capture = load(shots.path() + "/" + pair.capture);
+        const Picture picture = loadPicture(std::string(OKV_DOCS_DIR "/") + pair.picture);
+        const Picture capture = loadPicture(shots.path() + "/" + pair.capture);
         ASSERT_EQ(capture.width, 1280);
         ASSERT_EQ(capture.height, 960);
         ASSERT_EQ(picture.rgb.size(), capture.rgb.size());

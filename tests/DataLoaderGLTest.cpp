@@ -1,5 +1,6 @@
 #include "DataLoaderCollada.h"
 #include "GLTestSupport.h"
+#include "Picture.h"
 
 #include "loader/DataLoader.h"
 
@@ -57,22 +58,6 @@ void writeImage(const std::string& path, int width, int height, ILenum format = 
     ilEnable(IL_FILE_OVERWRITE);
     ASSERT_EQ(ilSave(IL_PNG, path.c_str()), IL_TRUE) << path;
     ilDeleteImages(1, &image);
-}
-
-// What DevIL itself decodes from the file, as tightly packed 8-bit RGB.
-std::vector<unsigned char> decodeRGB(const std::string& path)
-{
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ilLoadImage(path.c_str());
-    ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE);
-    const int width = ilGetInteger(IL_IMAGE_WIDTH);
-    const int height = ilGetInteger(IL_IMAGE_HEIGHT);
-    std::vector<unsigned char> pixels(size_t(width * height * 3));
-    ilCopyPixels(0, 0, 0, width, height, 1, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
-    ilDeleteImages(1, &image);
-    return pixels;
 }
 
 // The texture's level 0 read back as tightly packed 8-bit RGB.
@@ -368,7 +353,7 @@ TEST_F(DataLoaderGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnpackAli
         writeImage(path, test.width, 3, test.format);
         const std::unique_ptr<Texture> texture(loader->loadTexture(path));
         ASSERT_NE(texture, nullptr);
-        EXPECT_EQ(readTexture(GL_TEXTURE_2D, GL_TEXTURE_2D, texture->id, test.width, 3), decodeRGB(path));
+        EXPECT_EQ(readTexture(GL_TEXTURE_2D, GL_TEXTURE_2D, texture->id, test.width, 3), loadPicture(path).rgb);
         for (GLenum size : {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE, GL_TEXTURE_ALPHA_SIZE}) {
             GLint bits = -1;
             glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, size, &bits);
@@ -392,7 +377,7 @@ TEST_F(DataLoaderGLTest, CubeMapUploadsEveryFaceUnskewedOntoItsOwnTarget)
     EXPECT_EQ(texture->target, GLenum(GL_TEXTURE_CUBE_MAP));
     for (int f = 0; f < 6; ++f)
         EXPECT_EQ(readTexture(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, GL_TEXTURE_CUBE_MAP, texture->id, 3, 3),
-                  decodeRGB(faces + faceNames[f]))
+                  loadPicture(faces + faceNames[f]).rgb)
             << faceNames[f];
 }
 

@@ -1,0 +1,32 @@
+#pragma once
+
+// An image file as DevIL decodes it for the program's loader (no origin conversion), in 8-bit
+// RGB with its rows in the order GL receives them.
+
+#include <IL/il.h>
+#include <string>
+#include <vector>
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // empty when the file could not be decoded
+    const unsigned char* at(int x, int y) const { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+};
+
+inline Picture loadPicture(const std::string& path)
+{
+    static const bool started = (ilInit(), true);
+    (void)started;
+    Picture picture;
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    if (ilLoadImage(path.c_str()) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE)) {
+        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
+        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        const unsigned char* pixels = ilGetData();
+        picture.rgb.assign(pixels, pixels + size_t(picture.width) * size_t(picture.height) * 3);
+    }
+    ilDeleteImages(1, &image);
+    return picture;
+}
