@@ -1,6 +1,8 @@
 // The generated models, checked with plain Assimp and geometry written here, independently of
 // the generator's code and of the program's loader.
 
+#include "Point.h"
+
 #include "app/Renderer.h"
 
 #include <assimp/Importer.hpp>
@@ -23,13 +25,6 @@ namespace {
 const std::string modelDirectory = std::string(OKV_ASSETS_DATA_DIR) + "/models/";
 // The program's import flags: Assimp's real-time quality preset.
 const unsigned importFlags = 0x79ACB;
-
-struct Point {
-    double x = 0, y = 0, z = 0;
-};
-Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Point cross(Point a, Point b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-double dot(Point a, Point b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 struct Bounds {
     Point min{1e30, 1e30, 1e30}, max{-1e30, -1e30, -1e30};

@@ -2,6 +2,7 @@
 // blocked: the depth and stencil buffers a real frame leaves behind are unprojected to world
 // points and compared with a ray cast on the CPU against the casters' own triangles.
 
+#include "Point.h"
 #include "ScenePassSupport.h"
 
 #include "gl/Vertex.h"
@@ -15,17 +16,6 @@
 
 namespace {
 
-struct Point {
-    double x = 0, y = 0, z = 0;
-};
-
-Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Point operator*(Point a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double dot(Point a, Point b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Point cross(Point a, Point b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-double length(Point a) { return std::sqrt(dot(a, a)); }
-Point normalized(Point a) { return a * (1.0 / length(a)); }
 constexpr double Point::*axes[3] = {&Point::x, &Point::y, &Point::z};
 
 using Triangle = std::array<Point, 3>;
