@@ -89,18 +89,3 @@ TEST(Mat4Test, TranslateAndScaleFollowTheirOrder)
     scale(untouched, 2, 2, 2, 3);
     EXPECT_EQ(untouched.m, before.m);
 }
-
-TEST(Mat4Test, LookAtBuildsARightHandedView)
-{
-    Mat4 M = distinctElements();
-    lookAt(M, Vec4(0, 0, 5, 1), Vec4(0, 0, 0, 1), Vec4(0, 1, 0, 1));
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(M[i], i == 14 ? -5.0f : (i % 5 == 0 ? 1.0f : 0.0f), 1e-6f) << "element " << i;
-
-    // Looking along -x from (10, 0, 0): world -z is to the right, the target straight ahead;
-    // up need not be unit length nor perpendicular to the view direction.
-    lookAt(M, Vec4(10, 0, 0, 1), Vec4(0, 0, 0, 1), Vec4(0.7f, 2, 0, 1));
-    expectVec(M * Vec4(0, 0, 0, 1), 0, 0, -10, 1);
-    expectVec(M * Vec4(10, 0, -1, 1), 1, 0, 0, 1);
-    expectVec(M * Vec4(10, 1, 0, 1), 0, 1, 0, 1);
-}

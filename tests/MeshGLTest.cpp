@@ -1,11 +1,83 @@
-#include "GLProbes.h"
-#include "MeshDrawing.h"
+// Mesh uploads and draws: a square off-screen target, a program that paints every fragment
+// one colour, and vertices that carry nothing but a position.
 
+#include "GLProbes.h"
+#include "GLTestSupport.h"
+
+#include "gl/FrameBuffer.h"
 #include "gl/Mesh.h"
+#include "gl/ProgramCache.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
+
+namespace {
+
+Vertex vertexAt(float x, float y)
+{
+    Vertex vertex{};
+    vertex.position[0] = x;
+    vertex.position[1] = y;
+    return vertex;
+}
+
+// Positions pass through unchanged, so vertices are given in normalised device coordinates.
+// Made current.
+void usePaintingProgram()
+{
+    static const GLuint program = [] {
+        const GLuint linked = glCreateProgram();
+        for (auto [stage, source] :
+             {std::pair{GL_VERTEX_SHADER, "#version 150 core\nin vec3 in_Position;\n"
+                                          "void main() { gl_Position = vec4(in_Position, 1.0); }\n"},
+              std::pair{GL_FRAGMENT_SHADER, "#version 150 core\nout vec4 colour;\n"
+                                            "void main() { colour = vec4(1.0, 0.0, 1.0, 1.0); }\n"}}) {
+            const GLuint shader = glCreateShader(stage);
+            glShaderSource(shader, 1, &source, nullptr);
+            glCompileShader(shader);
+            glAttachShader(linked, shader);
+        }
+        glBindAttribLocation(linked, 0, "in_Position");
+        glLinkProgram(linked);
+        return linked;
+    }();
+    useProgram(program);
+}
+
+// Clears to zeros everywhere, so that painted pixels and stencil values stand out.
+void clearTarget()
+{
+    glClearColor(0, 0, 0, 0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+// Whether the painting program's colour is at a pixel of the bound read framebuffer.
+bool isPainted(int x, int y)
+{
+    return readPixels(x, y, 1, 1) == std::vector<unsigned char>{255, 0, 255, 255};
+}
+
+// A 64 x 64 RGBA texture attached to a FrameBuffer, left bound and cleared, the viewport on it.
+struct OffscreenTarget {
+    Texture texture;
+    FrameBuffer frameBuffer;
+
+    OffscreenTarget()
+    {
+        texture.create(GL_RGBA, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, 0, nullptr, 0);
+        frameBuffer.bind();
+        frameBuffer.attachTexture(&texture);
+        glViewport(0, 0, 64, 64);
+        clearTarget();
+        usePaintingProgram();
+    }
+};
+
+} // namespace
 
 TEST(MeshGLTest, TooLargeMeshIsReportedAndNothingIsUploaded)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the tests of scene assembly, scene pass and frame share: the real scene, loaded once
-// per test process from the data directory the build fills, exactly as the program loads it.
+// What the scene pass and shadow tests share: the real scene, loaded once per test process
+// from the data directory the build fills, exactly as the program loads it.
 
 #include "GLProbes.h"
 #include "GLTestSupport.h"
@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 // Programs, scene and an 800 x 600 projection, as the program has them before its first frame.
 inline Renderer& rendererWithScene()
@@ -36,20 +35,4 @@ inline void renderFrameAt(Renderer& renderer, float t)
     renderer.lastFrameTime = glutGet(GLUT_ELAPSED_TIME);
     renderer.renderFrame();
     glFinish();
-}
-
-inline std::vector<float> uniformVector(GLuint program, const char* name, size_t size)
-{
-    std::vector<float> value(size);
-    glGetUniformfv(program, glGetUniformLocation(program, name), value.data());
-    return value;
-}
-
-inline float uniformFloat(GLuint program, const char* name) { return uniformVector(program, name, 1)[0]; }
-
-inline int uniformInt(GLuint program, const char* name)
-{
-    GLint value = 0;
-    glGetUniformiv(program, glGetUniformLocation(program, name), &value);
-    return value;
 }
