@@ -239,18 +239,24 @@ TEST_F(DataLoaderGLTest, ASecondLoadOfOnePathSharesTheFirstMeshAndCopiesItsMater
     EXPECT_EQ(second->materials[0]->name, "stone");
 }
 
-TEST_F(DataLoaderGLTest, DegenerateTextureCoordinatesLeaveOnlyFiniteValuesAndUnitTangentFrames)
+TEST_F(DataLoaderGLTest, DegenerateTextureCoordinatesLeaveFiniteUnitTangentFramesInTheSurface)
 {
     collada::Document withoutUVs = collada::singleGeometry(tetrahedronPositions, tetrahedronFaces);
     collada::Document collapsedUVs = withoutUVs;
     collapsedUVs.texCoords = std::vector<float>(8, 0.5f);
+    // A UV area that is not zero but so small that dividing by it overflows.
+    collada::Document vanishingUVs = withoutUVs;
+    vanishingUVs.texCoords = {0, 0, 1e-20f, 0, 0, 1e-20f, 1e-20f, 1e-20f};
     // Lines bring a vertex that no triangle uses: no normal, no tangent at all.
     collada::Document unusedVertex = withoutUVs;
     unusedVertex.positions.insert(unusedVertex.positions.end(), {3, 3, 3});
     unusedVertex.primitives.push_back({{0, 4}, "", true});
 
     const std::pair<const char*, collada::Document> cases[] = {
-        {"without UVs", withoutUVs}, {"collapsed UVs", collapsedUVs}, {"unused vertex", unusedVertex}};
+        {"without UVs", withoutUVs},
+        {"collapsed UVs", collapsedUVs},
+        {"vanishing UVs", vanishingUVs},
+        {"unused vertex", unusedVertex}};
     int file = 0;
     for (const auto& [name, document] : cases) {
         SCOPED_TRACE(name);
@@ -260,8 +266,11 @@ TEST_F(DataLoaderGLTest, DegenerateTextureCoordinatesLeaveOnlyFiniteValuesAndUni
         for (const Vertex& vertex : vertices) {
             for (size_t i = 0; i < sizeof(Vertex) / sizeof(float); ++i)
                 EXPECT_TRUE(std::isfinite((&vertex.position[0])[i])) << "float " << i;
-            for (const float* v : {vertex.tangent, vertex.bitangent})
+            const float* n = vertex.normal;
+            for (const float* v : {vertex.tangent, vertex.bitangent}) {
                 EXPECT_NEAR(std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]), 1.0f, 1e-5f);
+                EXPECT_NEAR(v[0] * n[0] + v[1] * n[1] + v[2] * n[2], 0.0f, 1e-5f) << "off the surface";
+            }
         }
     }
 }

@@ -1,7 +1,6 @@
 #include "math/Mat4.h"
 #include "math/Vec4.h"
 
-#include <utility>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,31 +60,4 @@ TEST(Mat4Test, ProductsComposeInColumnVectorOrderAndMayUseTheDestination)
     EXPECT_FLOAT_EQ((A * B)[4], A[4] * 3);
     EXPECT_FLOAT_EQ((B * A)[4], 3 * A[4]);
     EXPECT_FLOAT_EQ((B * A)[7], A[7]);
-}
-
-TEST(Mat4Test, TranslateAndScaleFollowTheirOrder)
-{
-    // Locally a translation is scaled by the matrix, globally it is not.
-    for (auto [order, expected] : {std::pair{Local, Vec4(2, 4, 6, 1)}, {Global, Vec4(1, 2, 3, 1)}}) {
-        Mat4 M = scaledBy(2);
-        translate(M, 1, 2, 3, order);
-        expectVec(M * Vec4(0, 0, 0, 1), expected.x, expected.y, expected.z, expected.w);
-    }
-    // Turned a quarter about z, then moved by 5 along x: each order scales differently.
-    for (auto [order, expected] : {std::pair{Local, Vec4(2, 2, 4, 1)}, {Global, Vec4(8, 3, 4, 1)},
-                                   {GlobalAboutOrigin, Vec4(3, 3, 4, 1)}}) {
-        Mat4 M;
-        M[0] = M[5] = 0;
-        M[1] = 1;
-        M[4] = -1;
-        translate(M, 5, 0, 0, Global);
-        scale(M, 2, 3, 4, order);
-        expectVec(M * Vec4(1, 1, 1, 1), expected.x, expected.y, expected.z, expected.w);
-    }
-
-    const Mat4 before = distinctElements();
-    Mat4 untouched = before;
-    translate(untouched, 1, 2, 3, 3);
-    scale(untouched, 2, 2, 2, 3);
-    EXPECT_EQ(untouched.m, before.m);
 }

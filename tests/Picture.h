@@ -10,7 +10,6 @@
 struct Picture {
     int width = 0, height = 0;
     std::vector<unsigned char> rgb;  // empty when the file could not be decoded
-    const unsigned char* at(int x, int y) const { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
 };
 
 inline Picture loadPicture(const std::string& path)
