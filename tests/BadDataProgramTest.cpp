@@ -144,13 +144,7 @@ void runWithBrokenData(const BadDataCase& badCase)
     EXPECT_EQ(program.waitForExit(30), 0) << program.standardError();
 
     const std::string output = program.standardOutput();
-    size_t from = 0;
-    for (const std::string& line : badCase.outputInOrder) {
-        const size_t at = output.find(line, from);
-        EXPECT_NE(at, std::string::npos) << "missing, or out of order: \"" << line << "\" in\n" << output;
-        if (at != std::string::npos)
-            from = at + line.size();
-    }
+    expectInOrder(output, badCase.outputInOrder);
     for (const std::string& line : badCase.absentOutput)
         EXPECT_EQ(output.find(line), std::string::npos) << "unexpected \"" << line << "\" in\n" << output;
     EXPECT_EQ(countOf(output, "Free Edges:"), size_t(badCase.modelsImported)) << output;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -35,6 +36,17 @@ std::string commandOutput(const std::string& command)
         output += buffer;
     pclose(pipe);
     return output;
+}
+
+void expectInOrder(const std::string& output, const std::vector<std::string>& lines)
+{
+    size_t from = 0;
+    for (const std::string& line : lines) {
+        const size_t at = output.find(line, from);
+        EXPECT_NE(at, std::string::npos) << "missing, or out of order: \"" << line << "\" in\n" << output;
+        if (at != std::string::npos)
+            from = at + line.size();
+    }
 }
 
 std::string screenGeometry()

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // The real program started in a working directory on the current display, with its
 // standard output and error captured in files. Killed at the end of the test if still running.
@@ -48,3 +49,6 @@ std::string commandOutput(const std::string& command);
 
 // The size of the X screen, as "WIDTHxHEIGHT": a full-screen window's geometry.
 std::string screenGeometry();
+
+// Expects standard output to hold these lines (or parts of lines) in this order.
+void expectInOrder(const std::string& output, const std::vector<std::string>& lines);

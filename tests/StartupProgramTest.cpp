@@ -2,21 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Lines that must appear in standard output in this order.
-void expectInOrder(const std::string& output, std::initializer_list<const char*> lines)
-{
-    size_t from = 0;
-    for (const char* line : lines) {
-        const size_t at = output.find(line, from);
-        ASSERT_NE(at, std::string::npos) << "missing, or out of order: \"" << line << "\" in\n" << output;
-        from = at + std::string(line).size();
-    }
-}
-
-} // namespace
-
 TEST(StartupProgramTest, StartsCleanlyEchoesKeysTogglesFullScreenOnLowerCaseFAndQuitsOnEscape)
 {
     const std::string screen = screenGeometry();
