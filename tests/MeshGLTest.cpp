@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -132,26 +131,6 @@ TEST(MeshGLTest, DrawPaintsExactlyTheRequestedIndexRange)
             EXPECT_EQ(isPainted(centres[quadrant][0], centres[quadrant][1]), range.painted[quadrant])
                 << "draw(" << range.firstIndex << ", " << range.count << ") quadrant " << quadrant;
         EXPECT_EQ(boundName(GL_VERTEX_ARRAY_BINDING), mesh.vertexArray.id);
-    }
-    VertexArrayObject::unbind();
-}
-
-TEST(MeshGLTest, AdjacencyMeshDrawsEachSixIndicesAsTheTriangleOfItsEvenOnes)
-{
-    ensureGLContext();
-    OffscreenTarget target;
-    // The bottom-left quadrant as two triangles, the lower right one first; every neighbour index
-    // names the far corner, so reading them as plain triangles would paint (40, 20) and miss (8, 24).
-    const Vertex vertices[] = {vertexAt(-1, -1), vertexAt(0, -1), vertexAt(0, 0), vertexAt(-1, 0), vertexAt(1, 1)};
-    const GLuint indices[] = {0, 4, 1, 4, 2, 4, 0, 4, 2, 4, 3, 4};
-    Mesh mesh;
-    mesh.upload(indices, 12, vertices, 5, true);
-    for (auto [firstIndex, count, lowerRight, upperLeft] : {std::tuple{0u, 12u, true, true}, {6u, 6u, false, true}}) {
-        clearTarget();
-        mesh.draw(firstIndex, count);
-        EXPECT_EQ(std::vector<bool>({isPainted(24, 8), isPainted(8, 24), isPainted(40, 20)}),
-                  std::vector<bool>({lowerRight, upperLeft, false}))
-            << firstIndex;
     }
     VertexArrayObject::unbind();
 }
