@@ -1,4 +1,3 @@
-#include "GLProbes.h"
 #include "GLTestSupport.h"
 
 #include "gl/FrameBuffer.h"

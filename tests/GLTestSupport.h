@@ -35,6 +35,15 @@ private:
     std::string previousWorkingDirectory;
 };
 
+// The name bound at a binding point (GL_ARRAY_BUFFER_BINDING and the like), or any other
+// single integer state.
+inline GLuint boundName(GLenum binding)
+{
+    GLint name = 0;
+    glGetIntegerv(binding, &name);
+    return GLuint(name);
+}
+
 // RGBA bytes of a rectangle of the bound read framebuffer.
 std::vector<unsigned char> readPixels(int x, int y, int width, int height);
 

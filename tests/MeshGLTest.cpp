@@ -1,7 +1,6 @@
 // Mesh uploads and draws: a square off-screen target, a program that paints every fragment
 // one colour, and vertices that carry nothing but a position.
 
-#include "GLProbes.h"
 #include "GLTestSupport.h"
 
 #include "gl/FrameBuffer.h"

@@ -1,9 +1,7 @@
-#include "GLProbes.h"
 #include "GLTestSupport.h"
 
 #include "app/Renderer.h"
 #include "app/ShaderPrograms.h"
-#include "gl/ProgramCache.h"
 
 #include <array>
 #include <filesystem>
@@ -62,33 +60,6 @@ TEST(RendererGLTest, AMinimisedWindowOfHeightZeroKeepsAFiniteProjection)
     for (GLuint program : {renderer.defaultProgram, renderer.skyProgram, renderer.lightProgram,
                            renderer.shadowVolumeProgram, renderer.miniProgram, renderer.waterProgram})
         EXPECT_FLOAT_EQ(projectionOf(program)[0], 1.5f / 1024.0f) << "program " << program;
-}
-
-TEST(RendererGLTest, ProgramCacheSkipsRedundantSwitches)
-{
-    Renderer& renderer = rendererWithPrograms();
-    const GLuint P = renderer.defaultProgram;
-    const GLuint Q = renderer.waterProgram;
-    releaseProgram(currentProgram);
-    CallCounter<glUseProgram> counter;
-
-    useProgram(P);
-    useProgram(P);
-    EXPECT_EQ(counter.calls, 1);
-    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), P);
-
-    useProgram(Q);
-    releaseProgram(P);  // P is not current: nothing happens
-    EXPECT_EQ(counter.calls, 2);
-    EXPECT_EQ(currentProgram, Q);
-    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), Q);
-
-    releaseProgram(Q);
-    EXPECT_EQ(currentProgram, 0u);
-    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), 0u);
-    useProgram(Q);
-    EXPECT_EQ(counter.calls, 4);
-    EXPECT_EQ(boundName(GL_CURRENT_PROGRAM), Q);
 }
 
 TEST(RendererGLTest, CheckStatusReportsFailuresThatLeftNoInfoLog)

@@ -3,7 +3,6 @@
 // What the scene pass and shadow tests share: the real scene, loaded once per test process
 // from the data directory the build fills, exactly as the program loads it.
 
-#include "GLProbes.h"
 #include "GLTestSupport.h"
 #include "app/Renderer.h"
 
