@@ -3,7 +3,6 @@
 #include "gl/FrameBuffer.h"
 
 #include <gtest/gtest.h>
-#include <string>
 #include <utility>
 #include <vector>
 

@@ -1,14 +1,13 @@
 #pragma once
 
-// What the scene pass and shadow tests share: the real scene, loaded once per test process
-// from the data directory the build fills, exactly as the program loads it.
+// What the scene assembly, scene pass and shadow tests share: the real scene, loaded once per
+// test process from the data directory the build fills, exactly as the program loads it.
 
 #include "GLTestSupport.h"
 #include "app/Renderer.h"
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
-#include <string>
 #include <unistd.h>
 
 // Programs, scene and an 800 x 600 projection, as the program has them before its first frame.
