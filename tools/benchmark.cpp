@@ -17,6 +17,7 @@
 // The program's own console lines go to a temporary file, so that the figures stay readable;
 // the benchmark checks in them that loading ended with GL error 0.
 
+#include "SceneSteps.h"
 #include "app/Renderer.h"
 #include "gl/ProgramCache.h"
 #include "loader/DataLoader.h"
@@ -31,7 +32,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -49,30 +49,12 @@ double millisecondsBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-// ---------------------------------------------------------------------------------------
-// Steps of a scene pass, told apart by GL calls the scene pass makes exactly once per pass
-// and in a fixed order, so no line of the program needs to change:
-//   glClear                          starts a pass (one clear per pass)       -> Clear
-//   glClear returned                                                           -> Depth
-//   glEnable(GL_STENCIL_TEST)        the shadow volumes start                  -> Shadow
-//   glDisable(GL_DEPTH_CLAMP)        volumes done; the sky box and light follow -> SkyAndLight
-//   glUseProgram(defaultProgram)     the lit step sets "lightColor" on the default program
-//                                    first; the light's draw left lightProgram current, so
-//                                    the program cache must call glUseProgram here -> Lit
-//   glEnable(GL_BLEND)               the additive ambient step                 -> Ambient
-//   glDisable(GL_BLEND) returned     the pass ends                             -> None
-enum Step { Clear, Depth, Shadow, SkyAndLight, Lit, Ambient, StepCount, None = StepCount };
-const char* const stepNames[StepCount] = {"clear", "depth pre-pass", "shadow volumes", "sky and light", "lit",
-                                          "ambient"};
-constexpr int passCount = 3;
-const char* const passNames[passCount] = {"refraction", "reflection", "screen"};
+constexpr int passCount = PassCount;
 
 enum class Measure { Nothing, TimerQueries, MainThread, FinishEachStep };
 
 struct StepTracker {
     Measure measure = Measure::Nothing;
-    int pass = -1;
-    Step step = None;
     GLuint queries[passCount][StepCount] = {};
     bool queried[passCount][StepCount] = {};
     double milliseconds[passCount][StepCount] = {};
@@ -81,160 +63,45 @@ struct StepTracker {
     std::map<std::string, long> calls;
 } tracker;
 
-void finishAll();
-
-void enterStep(Step next)
-{
-    if (tracker.measure == Measure::Nothing || tracker.pass < 0 || tracker.pass >= passCount)
-        return;
-    if (tracker.measure == Measure::FinishEachStep)
-        finishAll();
-    const Clock::time_point now = Clock::now();
-    if (tracker.step != None) {
-        if (tracker.measure == Measure::TimerQueries)
-            glEndQuery(GL_TIME_ELAPSED);
-        else
-            tracker.milliseconds[tracker.pass][tracker.step] += millisecondsBetween(tracker.stepStart, now);
+// Times the steps and counts the calls, as the tracker asks.
+class TrackerWatcher : public StepWatcher {
+public:
+    void stepChanged(Pass pass, Step ended, Step next) override
+    {
+        if (tracker.measure == Measure::Nothing)
+            return;
+        if (tracker.measure == Measure::FinishEachStep)
+            glFinish();
+        const Clock::time_point now = Clock::now();
+        if (ended != None) {
+            if (tracker.measure == Measure::TimerQueries)
+                glEndQuery(GL_TIME_ELAPSED);
+            else
+                tracker.milliseconds[pass][ended] += millisecondsBetween(tracker.stepStart, now);
+        }
+        tracker.stepStart = now;
+        if (next != None && tracker.measure == Measure::TimerQueries) {
+            glBeginQuery(GL_TIME_ELAPSED, tracker.queries[pass][next]);
+            tracker.queried[pass][next] = true;
+        }
     }
-    tracker.step = next;
-    tracker.stepStart = now;
-    if (next != None && tracker.measure == Measure::TimerQueries) {
-        glBeginQuery(GL_TIME_ELAPSED, tracker.queries[tracker.pass][next]);
-        tracker.queried[tracker.pass][next] = true;
+
+    void called(const char* name) override
+    {
+        if (tracker.counting)
+            ++tracker.calls[name];
     }
-}
-
-void countCall(const char* name)
-{
-    if (tracker.counting)
-        ++tracker.calls[name];
-}
-
-// ---------------------------------------------------------------------------------------
-// GL 1.1 entry points are plain symbols of the GL library, not GLEW pointers: defined here,
-// they take the place of the library's for the program's code linked into this tool, and
-// pass on to the library's own through dlsym(RTLD_NEXT).
-template <typename Function>
-Function nextDefinition(const char* name)
-{
-    void* symbol = dlsym(RTLD_NEXT, name);
-    if (!symbol) {
-        std::fprintf(stderr, "okv_benchmark: no %s in the GL library\n", name);
-        std::abort();
-    }
-    return reinterpret_cast<Function>(symbol);
-}
-
-#define NEXT(name) static const auto real = nextDefinition<decltype(&name)>(#name)
+} trackerWatcher;
 
 } // namespace
 
 extern "C" {
 
-void GLAPIENTRY glClear(GLbitfield mask)
-{
-    NEXT(glClear);
-    countCall("glClear");
-    if (tracker.measure != Measure::Nothing) {
-        ++tracker.pass;
-        enterStep(Clear);
-        real(mask);
-        enterStep(Depth);
-        return;
-    }
-    real(mask);
-}
-
-void GLAPIENTRY glEnable(GLenum capability)
-{
-    NEXT(glEnable);
-    countCall("glEnable");
-    if (capability == GL_STENCIL_TEST && tracker.step == Depth)
-        enterStep(Shadow);
-    else if (capability == GL_BLEND && tracker.step == Lit)
-        enterStep(Ambient);
-    real(capability);
-}
-
-void GLAPIENTRY glDisable(GLenum capability)
-{
-    NEXT(glDisable);
-    countCall("glDisable");
-    if (capability == GL_DEPTH_CLAMP && tracker.step == Shadow)
-        enterStep(SkyAndLight);
-    real(capability);
-    if (capability == GL_BLEND && tracker.step == Ambient)
-        enterStep(None);
-}
-
-void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
-{
-    NEXT(glViewport);
-    countCall("glViewport");
-    real(x, y, width, height);
-}
-
-void GLAPIENTRY glCullFace(GLenum mode)
-{
-    NEXT(glCullFace);
-    countCall("glCullFace");
-    real(mode);
-}
-
-void GLAPIENTRY glDrawBuffer(GLenum buffer)
-{
-    NEXT(glDrawBuffer);
-    countCall("glDrawBuffer");
-    real(buffer);
-}
-
-void GLAPIENTRY glDepthMask(GLboolean flag)
-{
-    NEXT(glDepthMask);
-    countCall("glDepthMask");
-    real(flag);
-}
-
-void GLAPIENTRY glStencilFunc(GLenum function, GLint reference, GLuint mask)
-{
-    NEXT(glStencilFunc);
-    countCall("glStencilFunc");
-    real(function, reference, mask);
-}
-
-void GLAPIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
-{
-    NEXT(glDrawElements);
-    countCall("glDrawElements");
-    real(mode, count, type, indices);
-}
-
-void GLAPIENTRY glBindTexture(GLenum target, GLuint texture)
-{
-    NEXT(glBindTexture);
-    countCall("glBindTexture");
-    real(target, texture);
-}
-
-void GLAPIENTRY glBlendFunc(GLenum source, GLenum destination)
-{
-    NEXT(glBlendFunc);
-    countCall("glBlendFunc");
-    real(source, destination);
-}
-
-GLenum GLAPIENTRY glGetError()
-{
-    NEXT(glGetError);
-    countCall("glGetError");
-    return real();
-}
-
 // Every frame ends with a swap: counting them tells when the main loop has rendered one.
 int swapCount = 0;
 void glutSwapBuffers()
 {
-    NEXT(glutSwapBuffers);
+    static const auto real = nextDefinition<decltype(&glutSwapBuffers)>("glutSwapBuffers");
     ++swapCount;
     real();
 }
@@ -242,84 +109,13 @@ void glutSwapBuffers()
 bool withoutMultisample = false;
 void glutInitDisplayMode(unsigned int mode)
 {
-    NEXT(glutInitDisplayMode);
+    static const auto real = nextDefinition<decltype(&glutInitDisplayMode)>("glutInitDisplayMode");
     real(withoutMultisample ? mode & ~unsigned(GLUT_MULTISAMPLE) : mode);
 }
 
 } // extern "C"
 
 namespace {
-
-void finishAll()
-{
-    glFinish();
-}
-
-// Entry points above GL 1.1 are GLEW's function pointers: each is replaced by one that counts
-// and then calls the driver's. Together with the symbols above these are all the GL calls a
-// frame makes (checked against an apitrace of the real program).
-PFNGLGETUNIFORMLOCATIONPROC realGetUniformLocationFunction = nullptr;
-GLint GLAPIENTRY countedGetUniformLocationFunction(GLuint program, const GLchar* name)
-{
-    countCall("glGetUniformLocation");
-    return realGetUniformLocationFunction(program, name);
-}
-
-PFNGLUSEPROGRAMPROC realUseProgram = nullptr;
-void GLAPIENTRY countedUseProgram(GLuint program)
-{
-    countCall("glUseProgram");
-    if (program != 0 && program == Renderer::instance().defaultProgram && tracker.step == SkyAndLight)
-        enterStep(Lit);
-    realUseProgram(program);
-}
-
-#define FORWARD(Pointer, Type, name, parameters, arguments)    \
-    Type real##Pointer = nullptr;                              \
-    void GLAPIENTRY counted##Pointer parameters                \
-    {                                                          \
-        countCall(name);                                       \
-        real##Pointer arguments;                               \
-    }
-
-FORWARD(Uniform1f, PFNGLUNIFORM1FPROC, "glUniform1f", (GLint l, GLfloat a), (l, a))
-FORWARD(Uniform1i, PFNGLUNIFORM1IPROC, "glUniform1i", (GLint l, GLint a), (l, a))
-FORWARD(Uniform3f, PFNGLUNIFORM3FPROC, "glUniform3f", (GLint l, GLfloat a, GLfloat b, GLfloat c), (l, a, b, c))
-FORWARD(Uniform4f, PFNGLUNIFORM4FPROC, "glUniform4f", (GLint l, GLfloat a, GLfloat b, GLfloat c, GLfloat d),
-        (l, a, b, c, d))
-FORWARD(UniformMatrix4fv, PFNGLUNIFORMMATRIX4FVPROC, "glUniformMatrix4fv",
-        (GLint l, GLsizei n, GLboolean t, const GLfloat* v), (l, n, t, v))
-FORWARD(BindFramebuffer, PFNGLBINDFRAMEBUFFERPROC, "glBindFramebuffer", (GLenum t, GLuint f), (t, f))
-FORWARD(StencilOpSeparate, PFNGLSTENCILOPSEPARATEPROC, "glStencilOpSeparate",
-        (GLenum f, GLenum a, GLenum b, GLenum c), (f, a, b, c))
-FORWARD(BindVertexArray, PFNGLBINDVERTEXARRAYPROC, "glBindVertexArray", (GLuint a), (a))
-FORWARD(ActiveTexture, PFNGLACTIVETEXTUREPROC, "glActiveTexture", (GLenum t), (t))
-FORWARD(BlendEquation, PFNGLBLENDEQUATIONPROC, "glBlendEquation", (GLenum m), (m))
-FORWARD(BindBuffer, PFNGLBINDBUFFERPROC, "glBindBuffer", (GLenum t, GLuint b), (t, b))
-#undef FORWARD
-
-#define REPLACE(Pointer)                      \
-    real##Pointer = __glew##Pointer;          \
-    __glew##Pointer = counted##Pointer
-
-void replaceGlewEntryPoints()
-{
-    realGetUniformLocationFunction = __glewGetUniformLocation;
-    __glewGetUniformLocation = countedGetUniformLocationFunction;
-    REPLACE(UseProgram);
-    REPLACE(Uniform1f);
-    REPLACE(Uniform1i);
-    REPLACE(Uniform3f);
-    REPLACE(Uniform4f);
-    REPLACE(UniformMatrix4fv);
-    REPLACE(BindFramebuffer);
-    REPLACE(StencilOpSeparate);
-    REPLACE(BindVertexArray);
-    REPLACE(ActiveTexture);
-    REPLACE(BlendEquation);
-    REPLACE(BindBuffer);
-}
-#undef REPLACE
 
 // ---------------------------------------------------------------------------------------
 
@@ -417,7 +213,9 @@ void measureSteps(Measure measure, int frames, const char* title)
         tracker.measure = measure;
         if (measure == Measure::TimerQueries)
             glGenQueries(passCount * StepCount, &tracker.queries[0][0]);
+        watchSteps(&trackerWatcher);
         frameTimes.push_back(renderFrameAt(animationTimeOf(frame, frames)));
+        watchSteps(nullptr);
         for (int pass = 0; pass < passCount; ++pass)
             for (int step = 0; step < StepCount; ++step) {
                 double milliseconds = tracker.milliseconds[pass][step];
@@ -458,7 +256,9 @@ void countCallsPerFrame()
 {
     tracker = StepTracker{};
     tracker.counting = true;
+    watchSteps(&trackerWatcher);
     renderFrameAt(1.0f);
+    watchSteps(nullptr);
     long total = 0;
     std::vector<std::pair<long, std::string>> byCount;
     for (const auto& [name, count] : tracker.calls) {
@@ -601,7 +401,7 @@ int main(int argc, char** argv)
     const double secondFrame = renderFrameAt(0.0f);
     const int fullScreenWidth = glutGet(GLUT_SCREEN_WIDTH), fullScreenHeight = glutGet(GLUT_SCREEN_HEIGHT);
     // After the start-up figures, so that they carry no cost of the benchmark's own.
-    replaceGlewEntryPoints();
+    watchGlewEntryPoints();
     const double startupToFirstFrame = processToMain + millisecondsBetween(mainStart, firstFrameDone) / 1000.0;
 
     GLint samples = 0, stencilBits = 0, timerBits = 0;

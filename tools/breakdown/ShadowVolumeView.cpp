@@ -1,0 +1,146 @@
+#include "ShadowVolumeView.h"
+
+#include "app/Renderer.h"
+#include "app/ShaderPrograms.h"
+#include "gl/ProgramCache.h"
+#include "gl/Uniforms.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr GLsizeiptr captureBytes = GLsizeiptr(256) << 20;  // room for 5.6 million triangles
+constexpr GLsizeiptr bytesPerTriangle = 3 * 4 * sizeof(GLfloat);
+constexpr GLuint clipPositionLocation = 0;
+
+// The uniforms of the shadow-volume contract, copied from the program's own program to the
+// capturing one before each capture.
+const char* const matrixUniforms[] = {"ProjectionMatrix", "ViewMatrix", "ModelMatrix"};
+const char* const integerUniforms[] = {"isMirrored", "robust"};
+
+void copyUniforms(GLuint from, GLuint to)
+{
+    useProgram(to);
+    for (const char* name : matrixUniforms) {
+        Mat4 value;
+        glGetUniformfv(from, glGetUniformLocation(from, name), value.m.data());
+        setUniform(to, name, value);
+    }
+    for (const char* name : integerUniforms) {
+        GLint value = 0;
+        glGetUniformiv(from, glGetUniformLocation(from, name), &value);
+        setUniform(to, name, int(value));
+    }
+    GLfloat light[3] = {};
+    glGetUniformfv(from, glGetUniformLocation(from, "lightPos"), light);
+    setUniform3(to, "lightPos", Vec4(light[0], light[1], light[2], 1));
+}
+
+} // namespace
+
+const std::vector<Swatch> ShadowVolumeView::legend = {{{40, 110, 255}, "FRONT SIDE"},
+                                                      {{0, 215, 200}, "FRONT CAP"},
+                                                      {{255, 140, 0}, "BACK SIDE"},
+                                                      {{235, 20, 120}, "BACK CAP"}};
+
+ShadowVolumeView::ShadowVolumeView()
+{
+    const GLuint program = Renderer::instance().shadowVolumeProgram;
+    captureProgram = glCreateProgram();
+    GLuint shaders[2] = {};
+    GLsizei shaderCount = 0;
+    glGetAttachedShaders(program, 2, &shaderCount, shaders);
+    for (GLsizei i = 0; i < shaderCount; ++i)
+        glAttachShader(captureProgram, shaders[i]);
+    glBindAttribLocation(captureProgram, PositionLocation, "in_Position");
+    glBindAttribLocation(captureProgram, NormalAVLocation, "in_NormalAV");
+    const char* const captured[] = {"gl_Position"};
+    glTransformFeedbackVaryings(captureProgram, 1, captured, GL_INTERLEAVED_ATTRIBS);
+    glLinkProgram(captureProgram);
+    checkStatus(captureProgram);
+
+    viewProgram = glCreateProgram();
+    const std::string directory = OKV_BREAKDOWN_SHADER_DIR "/";
+    loadShader(&viewProgram, GL_VERTEX_SHADER, directory + "ShadowVolumeView.vert.glsl");
+    loadShader(&viewProgram, GL_GEOMETRY_SHADER, directory + "ShadowVolumeView.geom.glsl");
+    loadShader(&viewProgram, GL_FRAGMENT_SHADER, directory + "ShadowVolumeView.frag.glsl");
+    glBindAttribLocation(viewProgram, clipPositionLocation, "clipPosition");
+    glLinkProgram(viewProgram);
+    checkStatus(viewProgram);
+
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, buffer);
+    glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, captureBytes, nullptr, GL_STATIC_COPY);
+    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, 0);
+    glGenQueries(1, &query);
+}
+
+void ShadowVolumeView::capture(const DrawCall& call)
+{
+    const GLuint program = Renderer::instance().shadowVolumeProgram;
+    copyUniforms(program, captureProgram);
+    const GLintptr offset = GLintptr(triangles) * bytesPerTriangle;
+    glBindBufferRange(GL_TRANSFORM_FEEDBACK_BUFFER, 0, buffer, offset, captureBytes - offset);
+    glEnable(GL_RASTERIZER_DISCARD);
+    glBeginQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN, query);
+    glBeginTransformFeedback(GL_TRIANGLES);
+    glDrawElements(call.mode, call.count, call.type, call.indices);
+    glEndTransformFeedback();
+    glEndQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN);
+    glDisable(GL_RASTERIZER_DISCARD);
+    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
+    GLuint written = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &written);
+    triangles += written;
+    // Transform feedback stops writing at the end of the buffer and says nothing.
+    if (GLsizeiptr(triangles) * bytesPerTriangle >= captureBytes && !full) {
+        std::fprintf(stderr, "okv_breakdown: the capture buffer is full; the volume picture is incomplete\n");
+        full = true;
+    }
+    useProgram(program);
+}
+
+Image ShadowVolumeView::draw(const Image& background, Texture& targetTexture, FrameBuffer& target)
+{
+    const GLuint program = Renderer::instance().shadowVolumeProgram;
+    Mat4 projection;
+    glGetUniformfv(program, glGetUniformLocation(program, "ProjectionMatrix"), projection.m.data());
+
+    glBindTexture(GL_TEXTURE_2D, targetTexture.id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, background.width, background.height, GL_RGB, GL_UNSIGNED_BYTE,
+                    background.rgb.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    target.bind();
+    glViewport(0, 0, background.width, background.height);
+
+    // Through the program's vertex-array cache, which must keep mirroring the binding.
+    if (vertexArray.id == 0) {
+        glGenVertexArrays(1, &vertexArray.id);
+        vertexArray.bind();
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glVertexAttribPointer(clipPositionLocation, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+        glEnableVertexAttribArray(clipPositionLocation);
+    }
+    vertexArray.bind();
+    useProgram(viewProgram);
+    setUniform(viewProgram, "ProjectionMatrix", projection);
+    // Every face, however far and whatever lies in front of it, as the rasteriser sees them;
+    // the points at infinity need depth clamping, as in the program.
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_CLAMP);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(triangles * 3));
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_CLAMP);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    releaseProgram(viewProgram);
+    VertexArrayObject::unbind();
+
+    Image picture = readColour(background.width, background.height);
+    target.unbind();
+    return picture;
+}
