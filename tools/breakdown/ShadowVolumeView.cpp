@@ -6,12 +6,15 @@
 #include "gl/Uniforms.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
 constexpr GLsizeiptr captureBytes = GLsizeiptr(256) << 20;  // room for 5.6 million triangles
 constexpr GLsizeiptr bytesPerTriangle = 3 * 4 * sizeof(GLfloat);
 constexpr GLuint clipPositionLocation = 0;
+constexpr float hiddenOpacity = 0.06f;  // volume faces behind the scene's surfaces
+constexpr float openOpacity = 0.3f;     // and in front of them
 
 // The uniforms of the shadow-volume contract, copied from the program's own program to the
 // capturing one before each capture.
@@ -100,6 +103,15 @@ void ShadowVolumeView::capture(const DrawCall& call)
     useProgram(program);
 }
 
+void ShadowVolumeView::keepDepth(FrameBuffer& target, int width, int height)
+{
+    GLint bound = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.id);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(bound));
+}
+
 Image ShadowVolumeView::draw(const Image& background, Texture& targetTexture, FrameBuffer& target)
 {
     const GLuint program = Renderer::instance().shadowVolumeProgram;
@@ -125,18 +137,23 @@ Image ShadowVolumeView::draw(const Image& background, Texture& targetTexture, Fr
     vertexArray.bind();
     useProgram(viewProgram);
     setUniform(viewProgram, "ProjectionMatrix", projection);
-    // Every face, however far and whatever lies in front of it, as the rasteriser sees them;
-    // the points at infinity need depth clamping, as in the program.
-    glDisable(GL_DEPTH_TEST);
+    // The points at infinity need depth clamping, as in the program. Faces behind the scene's
+    // surfaces (those whose depth test fails, which the stencil counts) are drawn faint, faces
+    // in front of them strong; neither writes depth, so every layer shows.
     glDisable(GL_CULL_FACE);
     glEnable(GL_DEPTH_CLAMP);
+    glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(triangles * 3));
+    for (const auto& [depthTest, opacity] : {std::pair{GL_GREATER, hiddenOpacity}, std::pair{GL_LEQUAL, openOpacity}}) {
+        glDepthFunc(depthTest);
+        setUniform(viewProgram, "opacity", opacity);
+        glDrawArrays(GL_TRIANGLES, 0, GLsizei(triangles * 3));
+    }
+    glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_CLAMP);
     glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
     releaseProgram(viewProgram);
     VertexArrayObject::unbind();
 

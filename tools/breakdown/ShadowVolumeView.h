@@ -25,6 +25,10 @@ public:
     void capture(const DrawCall& call);
     GLuint capturedTriangles() const { return triangles; }
 
+    // Copies the depth of the framebuffer bound for reading into target, which then decides
+    // which volume faces lie behind the scene's surfaces. Call it after the depth pre-pass.
+    void keepDepth(FrameBuffer& target, int width, int height);
+
     // Everything captured so far, drawn over background into target (whose colour texture
     // must have the background's size) with the projection of the captures, and read back.
     // Leaves framebuffer 0 bound, no program and no vertex array current, the viewport at the

@@ -24,8 +24,6 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -91,24 +89,25 @@ int targetHeight(Pass pass)
     return pass == Screen ? breakdown.height : offScreenSize;
 }
 
-// Grey by eye distance, from white at the nearest point drawn to black at the farthest, on a
-// logarithmic scale so that the temple keeps its shades beside the far ground; the cleared
-// background stays black.
+// Grey by eye distance, linear, from white at the nearest point drawn to black at the
+// distance that 95% of the drawn points lie within (the ground reaches much farther); the
+// cleared background stays black.
 Image depthShaded(const std::vector<float>& depth, int width, int height)
 {
     const Mat4& P = breakdown.projection;
     // The inverse of the projection's depth mapping, from window depth to eye distance.
     const auto distanceAt = [&](float windowDepth) { return P[14] / (2.0f * windowDepth - 1.0f + P[10]); };
-    float nearest = std::numeric_limits<float>::max(), farthest = 0;
+    std::vector<float> distances;
     for (const float value : depth)
-        if (value < 1.0f) {
-            nearest = std::min(nearest, distanceAt(value));
-            farthest = std::max(farthest, distanceAt(value));
-        }
-    const float range = std::log(farthest / nearest);
+        if (value < 1.0f)
+            distances.push_back(distanceAt(value));
+    if (distances.empty())
+        return Image(width, height);
+    std::sort(distances.begin(), distances.end());
+    const float nearest = distances.front(), far = distances[distances.size() * 95 / 100];
     Image image(width, height);
     for (size_t pixel = 0; pixel < depth.size(); ++pixel) {
-        const float shade = depth[pixel] < 1.0f ? 1.0f - std::log(distanceAt(depth[pixel]) / nearest) / range : 0.0f;
+        const float shade = depth[pixel] < 1.0f ? (far - distanceAt(depth[pixel])) / (far - nearest) : 0.0f;
         std::fill_n(&image.rgb[pixel * 3], 3, static_cast<unsigned char>(std::clamp(shade, 0.0f, 1.0f) * 255.0f));
     }
     return image;
@@ -225,8 +224,10 @@ public:
             view.capture(call);
     }
 
-    void stepChanged(Pass pass, Step ended, Step) override
+    void stepChanged(Pass pass, Step ended, Step next) override
     {
+        if (pass == Screen && next == ShadowVolumes)
+            view.keepDepth(*breakdown.target, breakdown.width, breakdown.height);
         if (ended != ShadowVolumes)
             return;
         PassFigures& figures = breakdown.figures[pass];
