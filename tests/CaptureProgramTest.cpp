@@ -11,24 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// The share of pixels whose colour differs by more than 2 levels in some channel: the
-// same frame rendered again differs nowhere, a changed frame in many places.
-double differingShare(const Picture& a, const Picture& b)
-{
-    size_t differing = 0;
-    for (size_t pixel = 0; pixel < a.rgb.size(); pixel += 3)
-        for (size_t channel = 0; channel < 3; ++channel)
-            if (std::abs(int(a.rgb[pixel + channel]) - int(b.rgb[pixel + channel])) > 2) {
-                ++differing;
-                break;
-            }
-    return double(differing) / double(a.rgb.size() / 3);
-}
-
-} // namespace
-
 TEST(CaptureProgramTest, TheReadmePicturesAreFramesOfTheCurrentProgram)
 {
     TemporaryDirectory shots;

@@ -4,6 +4,7 @@
 // RGB with its rows in the order GL receives them.
 
 #include <IL/il.h>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,4 +29,19 @@ inline Picture loadPicture(const std::string& path)
     }
     ilDeleteImages(1, &image);
     return picture;
+}
+
+// The share of pixels whose colour differs by more than 2 levels in some channel between two
+// pictures of one size: the same frame rendered again differs nowhere, a changed frame in many
+// places.
+inline double differingShare(const Picture& a, const Picture& b)
+{
+    size_t differing = 0;
+    for (size_t pixel = 0; pixel < a.rgb.size(); pixel += 3)
+        for (size_t channel = 0; channel < 3; ++channel)
+            if (std::abs(int(a.rgb[pixel + channel]) - int(b.rgb[pixel + channel])) > 2) {
+                ++differing;
+                break;
+            }
+    return double(differing) / double(a.rgb.size() / 3);
 }

@@ -13,8 +13,8 @@ namespace {
 constexpr GLsizeiptr captureBytes = GLsizeiptr(256) << 20;  // room for 5.6 million triangles
 constexpr GLsizeiptr bytesPerTriangle = 3 * 4 * sizeof(GLfloat);
 constexpr GLuint clipPositionLocation = 0;
-constexpr float hiddenOpacity = 0.06f;  // volume faces behind the scene's surfaces
-constexpr float openOpacity = 0.3f;     // and in front of them
+constexpr float hiddenOpacity = 0.1f;   // volume faces behind the scene's surfaces
+constexpr float openOpacity = 0.35f;    // and in front of them
 
 // The uniforms of the shadow-volume contract, copied from the program's own program to the
 // capturing one before each capture.
@@ -41,10 +41,10 @@ void copyUniforms(GLuint from, GLuint to)
 
 } // namespace
 
-const std::vector<Swatch> ShadowVolumeView::legend = {{{40, 110, 255}, "FRONT SIDE"},
-                                                      {{0, 215, 200}, "FRONT CAP"},
-                                                      {{255, 140, 0}, "BACK SIDE"},
-                                                      {{235, 20, 120}, "BACK CAP"}};
+const std::vector<Swatch> ShadowVolumeView::sidesLegend = {{{40, 110, 255}, "FRONT SIDES"},
+                                                           {{255, 140, 0}, "BACK SIDES"}};
+const std::vector<Swatch> ShadowVolumeView::capsLegend = {{{40, 110, 255}, "FRONT CAPS"},
+                                                          {{255, 140, 0}, "BACK CAPS"}};
 
 ShadowVolumeView::ShadowVolumeView()
 {
@@ -112,7 +112,7 @@ void ShadowVolumeView::keepDepth(FrameBuffer& target, int width, int height)
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(bound));
 }
 
-Image ShadowVolumeView::draw(const Image& background, Texture& targetTexture, FrameBuffer& target)
+Image ShadowVolumeView::draw(bool sides, const Image& background, Texture& targetTexture, FrameBuffer& target)
 {
     const GLuint program = Renderer::instance().shadowVolumeProgram;
     Mat4 projection;
@@ -137,6 +137,7 @@ Image ShadowVolumeView::draw(const Image& background, Texture& targetTexture, Fr
     vertexArray.bind();
     useProgram(viewProgram);
     setUniform(viewProgram, "ProjectionMatrix", projection);
+    setUniform(viewProgram, "showSides", sides ? 1 : 0);
     // The points at infinity need depth clamping, as in the program. Faces behind the scene's
     // surfaces (those whose depth test fails, which the stencil counts) are drawn faint, faces
     // in front of them strong; neither writes depth, so every layer shows.

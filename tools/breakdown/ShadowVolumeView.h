@@ -3,8 +3,8 @@
 // The shadow volumes made visible. The program draws them into the stencil buffer only, with
 // no colour; here the triangles its shadow-volume stages emit are captured with transform
 // feedback, through a program built from the very same shader objects, and drawn afterwards
-// translucent over a background, front faces and back faces, caps and sides each in a colour
-// of their own.
+// translucent over a background, front faces and back faces in two colours, the sides and the
+// caps in two pictures.
 
 #include "Image.h"
 #include "SceneSteps.h"
@@ -29,14 +29,16 @@ public:
     // which volume faces lie behind the scene's surfaces. Call it after the depth pre-pass.
     void keepDepth(FrameBuffer& target, int width, int height);
 
-    // Everything captured so far, drawn over background into target (whose colour texture
-    // must have the background's size) with the projection of the captures, and read back.
+    // The sides (or the caps) of everything captured so far, drawn over background into
+    // target (whose colour texture must have the background's size) with the projection of
+    // the captures, and read back.
     // Leaves framebuffer 0 bound, no program and no vertex array current, the viewport at the
     // background's size.
-    Image draw(const Image& background, Texture& targetTexture, FrameBuffer& target);
+    Image draw(bool sides, const Image& background, Texture& targetTexture, FrameBuffer& target);
 
-    // What the colours of the picture stand for.
-    static const std::vector<Swatch> legend;
+    // What the colours of the pictures stand for.
+    static const std::vector<Swatch> sidesLegend;
+    static const std::vector<Swatch> capsLegend;
 
 private:
     GLuint captureProgram = 0;  // the program's own shadow-volume shaders, with gl_Position captured

@@ -37,7 +37,8 @@ enum Picture {
     ReflectionStencil,
     ReflectionTexture,
     ScreenDepth,
-    ScreenVolumes,
+    ScreenVolumeSides,
+    ScreenVolumeCaps,
     ScreenStencil,
     ScreenSkyAndLight,
     ScreenLit,
@@ -47,10 +48,10 @@ enum Picture {
 };
 // In the order the frame makes them.
 const char* const pictureNames[PictureCount] = {
-    "01-refraction-texture.png", "02-reflection-stencil.png", "03-reflection-texture.png",
-    "04-screen-depth.png",       "05-screen-volumes.png",     "06-screen-stencil.png",
-    "07-screen-sky-and-light.png", "08-screen-lit.png",       "09-screen-ambient.png",
-    "10-screen-final.png"};
+    "01-refraction-texture.png",   "02-reflection-stencil.png", "03-reflection-texture.png",
+    "04-screen-depth.png",         "05-screen-volume-sides.png", "06-screen-volume-caps.png",
+    "07-screen-stencil.png",       "08-screen-sky-and-light.png", "09-screen-lit.png",
+    "10-screen-ambient.png",       "11-screen-final.png"};
 
 // Stencil counts from 0 to "3 or more", as the heat maps show them.
 constexpr int countClasses = 4;
@@ -297,8 +298,12 @@ int main(int argc, char** argv)
         renderFrameAt(animationTime);
         watchSteps(nullptr);
     }
-    breakdown.pictures[ScreenVolumes] =
-        withLegend(volumes.draw(breakdown.screenDepth, breakdown.texture, *breakdown.target), ShadowVolumeView::legend);
+    breakdown.pictures[ScreenVolumeSides] =
+        withLegend(volumes.draw(true, breakdown.screenDepth, breakdown.texture, *breakdown.target),
+                   ShadowVolumeView::sidesLegend);
+    breakdown.pictures[ScreenVolumeCaps] =
+        withLegend(volumes.draw(false, breakdown.screenDepth, breakdown.texture, *breakdown.target),
+                   ShadowVolumeView::capsLegend);
 
     int failures = 0;
     for (int picture = 0; picture < PictureCount; ++picture) {
