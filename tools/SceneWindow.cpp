@@ -34,8 +34,13 @@ bool openSceneWindow(char* programName, int width, int height)
     for (int attempt = 0; attempt < 1000; ++attempt) {
         glutMainLoopEvent();
         if (exposed && renderer.windowWidth == width && renderer.windowHeight == height &&
-            glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height)
+            glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) {
+            // Mesa's software buffers take the window's new size at a buffer swap: until one
+            // frame has been swapped, the next is drawn into buffers of the old size.
+            renderFrameAt(0.0f);
+            glFinish();
             return true;
+        }
         usleep(1000);
     }
     return false;

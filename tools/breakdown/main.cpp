@@ -198,12 +198,12 @@ public:
     {
         if (pass != Screen)
             return;
-        if (next == Lit || next == Ambient)
-            glClear(GL_COLOR_BUFFER_BIT);
         if (ended == Lit)
             breakdown.pictures[ScreenLit] = readColour(breakdown.width, breakdown.height);
         if (ended == Ambient)
             breakdown.pictures[ScreenAmbient] = readColour(breakdown.width, breakdown.height);
+        if (next == Lit || next == Ambient)
+            glClear(GL_COLOR_BUFFER_BIT);
     }
 };
 
