@@ -24,6 +24,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -90,9 +91,9 @@ int targetHeight(Pass pass)
     return pass == Screen ? breakdown.height : offScreenSize;
 }
 
-// Grey by eye distance, linear, from white at the nearest point drawn to black at the
-// distance that 95% of the drawn points lie within (the ground reaches much farther); the
-// cleared background stays black.
+// Grey by eye distance, from white at the nearest point drawn to black at the distance that 95%
+// of the drawn points lie within (the ground reaches much farther), on a logarithmic scale so
+// that near objects keep their shades; the cleared background stays black.
 Image depthShaded(const std::vector<float>& depth, int width, int height)
 {
     const Mat4& P = breakdown.projection;
@@ -105,10 +106,11 @@ Image depthShaded(const std::vector<float>& depth, int width, int height)
     if (distances.empty())
         return Image(width, height);
     std::sort(distances.begin(), distances.end());
-    const float nearest = distances.front(), far = distances[distances.size() * 95 / 100];
+    const float nearest = distances.front(), range = std::log(distances[distances.size() * 95 / 100] / nearest);
     Image image(width, height);
     for (size_t pixel = 0; pixel < depth.size(); ++pixel) {
-        const float shade = depth[pixel] < 1.0f ? (far - distanceAt(depth[pixel])) / (far - nearest) : 0.0f;
+        const float shade =
+            depth[pixel] < 1.0f ? 1.0f - std::log(distanceAt(depth[pixel]) / nearest) / std::max(range, 1e-3f) : 0.0f;
         std::fill_n(&image.rgb[pixel * 3], 3, static_cast<unsigned char>(std::clamp(shade, 0.0f, 1.0f) * 255.0f));
     }
     return image;
@@ -244,7 +246,9 @@ private:
 
 void printFigures(float animationTime)
 {
-    std::printf("\nShadow volumes of the frame at animation time %g, window %d x %d, water textures %d x %d:\n",
+    std::printf("\nShadow volumes of the frame at animation time %g, window %d x %d, water textures %d x %d "
+                "(volume fragments: all those rasterised, whether their depth test fails or not; stencil: the "
+                "share of the pass's pixels by the count the volume step left):\n\n",
                 double(animationTime), breakdown.width, breakdown.height, offScreenSize, offScreenSize);
     std::printf("| pass | triangles emitted | volume fragments | covered pixels | fragments per covered pixel | "
                 "stencil 0 | 1 | 2 | 3 or more |\n");
