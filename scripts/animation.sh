@@ -7,10 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-dependencies.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
-source scripts/virtual-display.sh
+source scripts/built-with-display.sh
 
 frames=$(mktemp -d)
 times=$(awk 'BEGIN { for (frame = 0; frame < 100; ++frame) printf "%.2f ", 6.0 + frame * 0.02 }')

@@ -7,10 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-dependencies.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
-source scripts/virtual-display.sh
+source scripts/built-with-display.sh
 
 mkdir -p docs/frame
 output=$(cd build/data && ../tools/okv_breakdown ../../docs/frame 800 600 6.7)
