@@ -75,7 +75,6 @@ struct Breakdown {
     Mat4 projection;
     Image pictures[PictureCount];
     PassFigures figures[PassCount];
-    Image screenDepth;  // the depth picture, under the volumes
     Texture texture;    // window-sized target for the water textures and the volumes
     FrameBuffer* target = nullptr;  // made once there is a context, never freed
     GLuint primitivesQuery = 0;
@@ -149,7 +148,7 @@ public:
             if (pass != Refraction)
                 depth = depthShaded(readDepth(width, height), width, height);
             if (pass == Screen)
-                breakdown.pictures[ScreenDepth] = breakdown.screenDepth = depth;
+                breakdown.pictures[ScreenDepth] = depth;
             glBeginQuery(GL_PRIMITIVES_GENERATED, breakdown.primitivesQuery);
         }
         if (ended == ShadowVolumes) {
@@ -303,10 +302,10 @@ int main(int argc, char** argv)
         watchSteps(nullptr);
     }
     breakdown.pictures[ScreenVolumeSides] =
-        withLegend(volumes.draw(true, breakdown.screenDepth, breakdown.texture, *breakdown.target),
+        withLegend(volumes.draw(true, breakdown.pictures[ScreenDepth], breakdown.texture, *breakdown.target),
                    ShadowVolumeView::sidesLegend);
     breakdown.pictures[ScreenVolumeCaps] =
-        withLegend(volumes.draw(false, breakdown.screenDepth, breakdown.texture, *breakdown.target),
+        withLegend(volumes.draw(false, breakdown.pictures[ScreenDepth], breakdown.texture, *breakdown.target),
                    ShadowVolumeView::capsLegend);
 
     int failures = 0;
