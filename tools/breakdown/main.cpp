@@ -167,10 +167,10 @@ public:
         }
         if (pass == Screen && ended == SkyAndLight)
             breakdown.pictures[ScreenSkyAndLight] = readColour(width, height);
-        if (next == None)
-            breakdown.pictures[pass == Screen ? ScreenFinal : pass == Reflection ? ReflectionTexture
-                                                                                 : RefractionTexture] =
-                pass == Screen ? readColour(width, height) : textureAtWindowSize();
+        if (next == None && pass == Screen)
+            breakdown.pictures[ScreenFinal] = readColour(width, height);
+        else if (next == None)
+            breakdown.pictures[pass == Reflection ? ReflectionTexture : RefractionTexture] = textureAtWindowSize();
     }
 
 private:
