@@ -15,19 +15,19 @@ bool fitsInSigned32(uint64_t bytes)
 
 } // namespace
 
-void Mesh::upload(const GLuint* indices, GLuint indexCount, const Vertex* vertices, GLuint vertexCount,
-                  bool adjacency)
+void Mesh::upload(const GLuint* indices, GLuint indicesLength, const Vertex* vertices, GLuint verticesLength,
+                  bool withAdjacency)
 {
-    const uint64_t vertexBytes = uint64_t(vertexCount) * sizeof(Vertex);
-    const uint64_t indexBytes = uint64_t(indexCount) * sizeof(GLuint);
+    const uint64_t vertexBytes = uint64_t(verticesLength) * sizeof(Vertex);
+    const uint64_t indexBytes = uint64_t(indicesLength) * sizeof(GLuint);
     if (!fitsInSigned32(vertexBytes) || !fitsInSigned32(indexBytes)) {
-        std::cout << "Mesh::upload(): mesh too large (" << vertexCount << " vertices, " << indexCount
+        std::cout << "Mesh::upload(): mesh too large (" << verticesLength << " vertices, " << indicesLength
                   << " indices), nothing uploaded" << std::endl;
         return;
     }
 
-    this->adjacency = adjacency;
-    this->indexCount = indexCount;
+    adjacency = withAdjacency;
+    indexCount = indicesLength;
 
     glGenVertexArrays(1, &vertexArray.id);
     vertexArray.bind();
