@@ -56,5 +56,6 @@ void Mesh::draw(GLuint firstIndex, GLuint count)
     // 0, 2 and 4, which the import makes the triangle's own corners.
     const GLenum mode = adjacency ? GL_TRIANGLES_ADJACENCY : GL_TRIANGLES;
     glDrawElements(mode, GLsizei(count), GL_UNSIGNED_INT,
+                   // NOLINTNEXTLINE(performance-no-int-to-ptr): GL takes the index buffer offset as a pointer.
                    reinterpret_cast<const void*>(uintptr_t(firstIndex) * sizeof(GLuint)));
 }

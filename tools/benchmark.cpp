@@ -125,7 +125,7 @@ Function nextDefinition(const char* name)
     return reinterpret_cast<Function>(symbol);
 }
 
-#define NEXT(name) static const auto real = nextDefinition<decltype(&name)>(#name)
+#define NEXT(name) static const auto real = nextDefinition<decltype(&(name))>(#name)
 
 } // namespace
 
@@ -399,6 +399,7 @@ void measureFrames(int width, int height, int frames)
     for (int warmUp = 0; warmUp < 5; ++warmUp)
         renderFrameAt(animationTimeOf(warmUp, 5));
     std::vector<double> times;
+    times.reserve(size_t(frames));
     for (int frame = 0; frame < frames; ++frame)
         times.push_back(renderFrameAt(animationTimeOf(frame, frames)));
     const Summary summary = summarise(times);
