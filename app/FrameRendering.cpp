@@ -11,7 +11,6 @@ constexpr float clockRate = 0.0002f;         // animation units per elapsed mill
 constexpr float cameraRate = 0.5f;           // camera path parameter per animation unit
 constexpr float lightRate = 1.0f / 3.0f;     // light path parameter per animation unit
 constexpr float waterRate = 0.6f;            // wave cycles per animation unit
-constexpr GLsizei offScreenSize = 1024;      // both water targets
 constexpr int belowCutPlane = -1;            // "cutPlaneMode": keep only what lies below the water
 constexpr int everything = 0;                // "cutPlaneMode": keep all
 
@@ -39,6 +38,9 @@ void Renderer::renderFrame()
     const float waves = animationTime * waterRate;
     setUniform(waterProgram, "time", waves - std::floor(waves));
     setUniform3(waterProgram, "camWorldPos", eye);
+    // The water program calls the light's position "lightWorldPos"; the default and shadow
+    // programs call the same point "lightPos" (set in the scene pass). Both names are part
+    // of the shader contract, so they stay.
     setUniform3(waterProgram, "lightWorldPos", light.getWorldPosition());
     setUniform4(waterProgram, "lightColor", light.getColor());
     setUniform(shadowVolumeProgram, "ViewMatrix", view);
@@ -46,7 +48,7 @@ void Renderer::renderFrame()
     // Both off-screen passes keep only what lies below the water plane: in the mirrored
     // pass that is what stands above it, turned upside down. They reuse the window's
     // projection, so each texture holds the screen's view squeezed into a square.
-    glViewport(0, 0, offScreenSize, offScreenSize);
+    glViewport(0, 0, Water::targetSize, Water::targetSize);
     setUniform(defaultProgram, "cutPlaneMode", belowCutPlane);
     setUniform(miniProgram, "cutPlaneMode", belowCutPlane);
 

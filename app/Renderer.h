@@ -28,7 +28,7 @@ public:
     Camera camera;
     SkyBox* skyBox = nullptr;
     Light light;
-    Mat4 reflectionMatrix;      // mirror in the water plane y = 14
+    Mat4 reflectionMatrix;      // mirror in the water plane y = Water::planeHeight
     Mat4 skyReflectionMatrix;   // mirror in y = 0, for the sky box
     Water* water = nullptr;
     float animationTime = 0.0f;

@@ -99,7 +99,7 @@ void Renderer::loadScene()
     loader.loadModel(modelDirectory, "WaterPlane.dae", yUp, true, waterMesh, unusedMaterialList());
     water->mesh = waterMesh;
     scale(water->local, 30, 1, 30, Global);
-    translate(water->local, 0, 13.95f, 0, Global);
+    translate(water->local, 0, Water::surfaceHeight, 0, Global);
     water->program = &waterProgram;
     addTo(screenLists.litObjects, water);
     addTo(screenLists.depthObjects, water);

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr float cutPlaneHeight = 14.0f;  // the water surface itself lies at 13.95
-
 struct AttributeBinding {
     GLuint location;
     const char* name;
@@ -27,7 +25,7 @@ GLuint buildProgram(GLuint* program, GLenum secondStage, const char* firstFile, 
     for (const AttributeBinding& attribute : attributes)
         glBindAttribLocation(*program, attribute.location, attribute.name);
     glLinkProgram(*program);
-    checkStatus(*program);
+    checkStatus(*program, std::string("program of ") + firstFile + " and " + secondFile);
     return *program;
 }
 
@@ -61,13 +59,13 @@ void loadShader(const GLuint* program, GLenum stage, const std::string& fileName
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
-    checkStatus(shader);
+    checkStatus(shader, fileName);
     glAttachShader(*program, shader);
     // Flagged for deletion only: it stays alive while attached.
     glDeleteShader(shader);
 }
 
-void checkStatus(GLuint object)
+void checkStatus(GLuint object, const std::string& origin)
 {
     const bool isShader = glIsShader(object);
     const bool isProgram = !isShader && glIsProgram(object);
@@ -78,6 +76,8 @@ void checkStatus(GLuint object)
         glGetProgramiv(object, GL_LINK_STATUS, &status);
     if (status == GL_TRUE)
         return;
+    if (!origin.empty())
+        std::cerr << origin << ":\n";
 
     GLint length = 0;
     if (isShader)
@@ -113,12 +113,13 @@ void Renderer::initShaders()
                   {TangentLocation, "in_Tangent"},
                   {BitangentLocation, "in_Bitangent"},
                   {NormalLocation, "in_Normal"}});
-    setUniform(defaultProgram, "cutPlaneHeight", cutPlaneHeight);
+    setUniform(defaultProgram, "cutPlaneHeight", Water::planeHeight);
     setUniform(defaultProgram, "cutPlaneMode", 0);
 
+    // y goes to -y, then up by twice the plane's height: y to 2h - y, a mirror in y = h.
     reflectionMatrix = Mat4();
     scale(reflectionMatrix, 1, -1, 1, Local);
-    translate(reflectionMatrix, 0, -28, 0, Local);
+    translate(reflectionMatrix, 0, -2 * Water::planeHeight, 0, Local);
     skyReflectionMatrix = Mat4();
     scale(skyReflectionMatrix, 1, -1, 1, Local);
 
@@ -138,7 +139,7 @@ void Renderer::initShaders()
 
     buildProgram(&miniProgram, GL_FRAGMENT_SHADER, "Mini.vert.glsl", "Mini.frag.glsl",
                  {{PositionLocation, "in_Position"}});
-    setUniform(miniProgram, "cutPlaneHeight", cutPlaneHeight);
+    setUniform(miniProgram, "cutPlaneHeight", Water::planeHeight);
     setUniform(miniProgram, "cutPlaneMode", 0);
 
     std::printf("after Shader %d\n", glGetError());

@@ -23,7 +23,8 @@ bool readShaderSource(const std::string& fileName, std::string& source);
 // opened is reported on standard error and no shader is attached.
 void loadShader(const GLuint* program, GLenum stage, const std::string& fileName);
 // Prints the info log on standard error when a shader failed to compile or a program
-// failed to link; never stops the program.
-void checkStatus(GLuint object);
+// failed to link, after a line naming origin (the shader's file) when one is given; never
+// stops the program.
+void checkStatus(GLuint object, const std::string& origin = "");
 // Sets a matrix uniform on the program held in *programSlot.
 void setUniformMatrix(const GLuint* programSlot, const char* name, const Mat4& matrix);

@@ -23,7 +23,7 @@ void main()
     worldPosition = (ModelMatrix * vec4(in_Position, 1.0)).xyz;
     vec3 away = normalize(worldPosition - lightPos);
     vec3 outward = mat3(ModelMatrix) * in_NormalAV;
-    float length = length(outward);
-    float slope = length > 1e-6 ? abs(dot(outward / length, away)) : 1.0;
+    float outwardLength = length(outward);
+    float slope = outwardLength > 1e-6 ? abs(dot(outward / outwardLength, away)) : 1.0;
     capPosition = worldPosition + away * (capClearance / max(slope, 1.0 / maxLengthening));
 }

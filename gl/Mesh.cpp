@@ -15,19 +15,19 @@ bool fitsInSigned32(uint64_t bytes)
 
 } // namespace
 
-void Mesh::upload(const GLuint* indices, GLuint indexCount, const Vertex* vertices, GLuint vertexCount,
-                  bool adjacency)
+void Mesh::upload(const GLuint* indices, GLuint indicesLength, const Vertex* vertices, GLuint verticesLength,
+                  bool withAdjacency)
 {
-    const uint64_t vertexBytes = uint64_t(vertexCount) * sizeof(Vertex);
-    const uint64_t indexBytes = uint64_t(indexCount) * sizeof(GLuint);
+    const uint64_t vertexBytes = uint64_t(verticesLength) * sizeof(Vertex);
+    const uint64_t indexBytes = uint64_t(indicesLength) * sizeof(GLuint);
     if (!fitsInSigned32(vertexBytes) || !fitsInSigned32(indexBytes)) {
-        std::cout << "Mesh::upload(): mesh too large (" << vertexCount << " vertices, " << indexCount
+        std::cout << "Mesh::upload(): mesh too large (" << verticesLength << " vertices, " << indicesLength
                   << " indices), nothing uploaded" << std::endl;
         return;
     }
 
-    this->adjacency = adjacency;
-    this->indexCount = indexCount;
+    adjacency = withAdjacency;
+    indexCount = indicesLength;
 
     glGenVertexArrays(1, &vertexArray.id);
     vertexArray.bind();
@@ -56,5 +56,6 @@ void Mesh::draw(GLuint firstIndex, GLuint count)
     // 0, 2 and 4, which the import makes the triangle's own corners.
     const GLenum mode = adjacency ? GL_TRIANGLES_ADJACENCY : GL_TRIANGLES;
     glDrawElements(mode, GLsizei(count), GL_UNSIGNED_INT,
+                   // NOLINTNEXTLINE(performance-no-int-to-ptr): GL takes the index buffer offset as a pointer.
                    reinterpret_cast<const void*>(uintptr_t(firstIndex) * sizeof(GLuint)));
 }

@@ -18,8 +18,8 @@ struct Mesh {
 
     // Creates the GL objects and copies both arrays; leaves no vertex array bound and the vertex
     // buffer bound to GL_ARRAY_BUFFER.
-    void upload(const GLuint* indices, GLuint indexCount, const Vertex* vertices, GLuint vertexCount,
-                bool adjacency);
+    void upload(const GLuint* indices, GLuint indicesLength, const Vertex* vertices, GLuint verticesLength,
+                bool withAdjacency);
     // Draws count indices starting at index firstIndex; the vertex array stays bound.
     void draw(GLuint firstIndex, GLuint count);
 };

@@ -11,11 +11,11 @@ void Texture::bind()
     glBindTexture(target, id);
 }
 
-void Texture::create(GLint internalFormat, GLint width, GLint height, GLenum format, GLenum type, GLint maxLevel,
-                     const void* data, GLint wrap)
+void Texture::create(GLint internalFormat, GLint imageWidth, GLint imageHeight, GLenum format, GLenum type,
+                     GLint maxLevel, const void* data, GLint wrap)
 {
-    this->width = width;
-    this->height = height;
+    width = imageWidth;
+    height = imageHeight;
     target = GL_TEXTURE_2D;
     if (wrap == 0)
         wrap = GL_CLAMP_TO_EDGE;
@@ -36,11 +36,11 @@ void Texture::create(GLint internalFormat, GLint width, GLint height, GLenum for
     std::cout << "Texture::create::glErrorCode:" << glGetError() << std::endl;
 }
 
-void Texture::createCubeMap(GLint internalFormat, GLint width, GLint height, GLenum format, GLenum type,
+void Texture::createCubeMap(GLint internalFormat, GLint faceWidth, GLint faceHeight, GLenum format, GLenum type,
                             const void* const faces[6])
 {
-    this->width = width;
-    this->height = height;
+    width = faceWidth;
+    height = faceHeight;
     target = GL_TEXTURE_CUBE_MAP;
 
     glGenTextures(1, &id);
@@ -56,4 +56,12 @@ void Texture::createCubeMap(GLint internalFormat, GLint width, GLint height, GLe
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glBindTexture(target, 0);
+}
+
+void bindOrClear(Texture* texture)
+{
+    if (texture)
+        texture->bind();
+    else
+        glBindTexture(GL_TEXTURE_2D, 0);
 }

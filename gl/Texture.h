@@ -13,9 +13,13 @@ struct Texture {
     void bind();
     // A 2D texture with trilinear minification; mipmaps only when maxLevel > 0. data may be
     // null (storage only); wrap 0 means GL_CLAMP_TO_EDGE. Leaves GL_TEXTURE_2D unbound.
-    void create(GLint internalFormat, GLint width, GLint height, GLenum format, GLenum type, GLint maxLevel,
+    void create(GLint internalFormat, GLint imageWidth, GLint imageHeight, GLenum format, GLenum type, GLint maxLevel,
                 const void* data, GLint wrap);
     // faces in the order +X, -X, +Y, -Y, +Z, -Z, all of one size. Leaves the cube map unbound.
-    void createCubeMap(GLint internalFormat, GLint width, GLint height, GLenum format, GLenum type,
+    void createCubeMap(GLint internalFormat, GLint faceWidth, GLint faceHeight, GLenum format, GLenum type,
                        const void* const faces[6]);
 };
+
+// Binds texture on the active unit, or unbinds GL_TEXTURE_2D there when it is null, so that
+// no texture of an earlier draw shows through.
+void bindOrClear(Texture* texture);

@@ -62,6 +62,7 @@ void VertexArrayObject::init()
     printError(1);
     for (const AttributeLayout& attribute : layout) {
         glVertexAttribPointer(attribute.location, attribute.components, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                              // NOLINTNEXTLINE(performance-no-int-to-ptr): GL takes the offset as a pointer.
                               reinterpret_cast<const void*>(attribute.offset));
         printError(attribute.errorLine);
     }

@@ -3,6 +3,7 @@
 #include <IL/il.h>
 #include <assimp/DefaultLogger.hpp>
 #include <assimp/Logger.hpp>
+#include <assimp/postprocess.h>
 #include <cfloat>
 #include <cstdio>
 #include <fstream>
@@ -19,7 +20,10 @@ namespace {
 // The importer's real-time quality preset: tangents, joined vertices, triangulation, smooth
 // normals, split large meshes, limited bone weights, cache locality, redundant materials
 // removed, sorting by primitive type, degenerates, invalid data and generated UVs.
-constexpr unsigned int importFlags = 0x79ACB;
+constexpr unsigned int importFlags = aiProcessPreset_TargetRealtime_Quality;
+// The imported meshes were built and checked with exactly these steps; an Assimp whose
+// preset means something else would change every model without a word.
+static_assert(importFlags == 0x79ACB, "Assimp's real-time quality preset changed");
 
 struct Orientation {
     int32_t axis[3];
@@ -100,9 +104,9 @@ void DataLoader::setOrientation(int orientation)
 }
 
 void DataLoader::loadModel(const std::string& directory, const std::string& fileName, int orientation,
-                           bool adjacency, Mesh* mesh, std::vector<Material*>* materials)
+                           bool withAdjacency, Mesh* mesh, std::vector<Material*>* materials)
 {
-    this->adjacency = adjacency;
+    adjacency = withAdjacency;
     const std::string path = directory + fileName;
 
     const auto registered = meshRegistry.find(path);

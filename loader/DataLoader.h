@@ -60,10 +60,10 @@ public:
     DataLoader& operator=(const DataLoader&) = delete;
 
     // Fills the caller's mesh and material list from directory + fileName. orientation picks
-    // the source axis that becomes +Y (0 to 5); adjacency asks for six indices per triangle.
-    // Needs the GL context; the mesh's GL objects must not exist yet.
-    void loadModel(const std::string& directory, const std::string& fileName, int orientation, bool adjacency,
-                   Mesh* mesh, std::vector<Material*>* materials);
+    // the source axis that becomes +Y (0 to 5); withAdjacency asks for six indices per
+    // triangle. Needs the GL context; the mesh's GL objects must not exist yet.
+    void loadModel(const std::string& directory, const std::string& fileName, int orientation,
+                   bool withAdjacency, Mesh* mesh, std::vector<Material*>* materials);
     // A new 2D texture owned by the caller, or null. Needs the GL context.
     Texture* loadTexture(const std::string& path);
     // A new cube map from "PX.png" ... "NZ.png" in directory, owned by the caller, or null.

@@ -8,7 +8,9 @@
 enum TransformOrder : int {
     Local = 0,             // M := M·T, T acts in the object's own frame
     Global = 1,            // M := T·M, T acts in the parent frame
-    GlobalAboutOrigin = 2  // scale along parent axes about the object's own position
+    // scale: along the parent axes, but about the object's own origin (its position), not
+    // the parent's: the translation stays as it was. translate: the same as Global.
+    GlobalAboutOrigin = 2
 };
 
 // Sixteen floats, column-major with column vectors: element (row r, column c) is m[4c + r],

@@ -1,21 +1,8 @@
 #include "scene/Common3DObject.h"
 
 #include "gl/ProgramCache.h"
+#include "gl/Texture.h"
 #include "gl/Uniforms.h"
-
-namespace {
-
-// Binds texture on the active unit, or unbinds the unit when the material has none, so no
-// texture of an earlier material shows through.
-void bindOrClear(Texture* texture)
-{
-    if (texture)
-        texture->bind();
-    else
-        glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-} // namespace
 
 void Common3DObject::draw()
 {

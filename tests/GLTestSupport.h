@@ -5,8 +5,23 @@
 #include <vector>
 
 // Creates the test process's window and 3.2 core context through the program's own
-// Renderer::initWindow, once per process. Every GL test calls it first.
+// Renderer::initWindow, once per process. Every GL test calls it first. From then on any
+// error the driver reports through KHR_debug fails the running test, and its other messages
+// of high severity are printed on standard error.
 void ensureGLContext();
+
+// While one is alive, the driver's error messages are expected: counted, not failures.
+class ExpectedGLErrors {
+public:
+    ExpectedGLErrors();
+    ~ExpectedGLErrors();
+    ExpectedGLErrors(const ExpectedGLErrors&) = delete;
+    ExpectedGLErrors& operator=(const ExpectedGLErrors&) = delete;
+    int count() const { return errors; }
+
+private:
+    int errors = 0;
+};
 
 // Captures what is written to standard output (C stdio and iostreams alike) while alive.
 class StdoutCapture {

@@ -52,8 +52,10 @@ TEST(ScenePassGLTest, EachCasterIsExtrudedAsClosedOnlyWhenKnownToBeClosed)
         caster.closedVolume = c.closedVolume;
         caster.mesh = c.hasMesh ? mesh.get() : nullptr;
         caster.program = &renderer.defaultProgram;
-        renderer.renderScenePass(GL_BACK, false, none, {&caster}, none);
         // A plain mesh cannot feed the geometry stage's adjacency input: GL refuses that draw.
+        const ExpectedGLErrors refused;
+        renderer.renderScenePass(GL_BACK, false, none, {&caster}, none);
+        EXPECT_EQ(refused.count(), c.hasMesh && !c.adjacency ? 1 : 0);
         glGetError();
         EXPECT_EQ(uniformInt(renderer.shadowVolumeProgram, "robust"), c.robust);
     }

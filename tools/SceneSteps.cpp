@@ -57,7 +57,7 @@ void watchSteps(StepWatcher* newWatcher)
     step = None;
 }
 
-#define NEXT(name) static const auto real = nextDefinition<decltype(&name)>(#name)
+#define NEXT(name) static const auto real = nextDefinition<decltype(&(name))>(#name)
 
 extern "C" {
 

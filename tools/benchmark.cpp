@@ -195,6 +195,7 @@ void measureFrames(int width, int height, int frames)
     for (int warmUp = 0; warmUp < 5; ++warmUp)
         renderFrameAt(animationTimeOf(warmUp, 5));
     std::vector<double> times;
+    times.reserve(size_t(frames));
     for (int frame = 0; frame < frames; ++frame)
         times.push_back(renderFrameAt(animationTimeOf(frame, frames)));
     const Summary summary = summarise(times);

@@ -135,6 +135,10 @@ MeshData lathe(const std::vector<ProfilePoint>& profile, const LatheOptions& opt
     MeshData mesh;
     const int n = options.segments;
     const size_t count = profile.size();
+    // An open profile of n points has n - 1 segments, so an empty one would count them
+    // from a wrapped-around size.
+    if (count == 0)
+        return mesh;
     std::vector<uint32_t> firstPosition(count);
     std::vector<float> along(count + 1, 0.0f);
     for (size_t i = 0; i < count; ++i) {
