@@ -11,7 +11,7 @@
 namespace {
 
 constexpr GLsizeiptr captureBytes = GLsizeiptr(256) << 20;  // room for 5.6 million triangles
-constexpr GLsizeiptr bytesPerTriangle = 3 * 4 * sizeof(GLfloat);
+constexpr GLsizeiptr bytesPerTriangle = sizeof(GLfloat) * 4 * 3;  // three clip positions
 constexpr GLuint clipPositionLocation = 0;
 constexpr float hiddenOpacity = 0.1f;   // volume faces behind the scene's surfaces
 constexpr float openOpacity = 0.35f;    // and in front of them

@@ -95,9 +95,9 @@ int targetHeight(Pass pass)
 // that near objects keep their shades; the cleared background stays black.
 Image depthShaded(const std::vector<float>& depth, int width, int height)
 {
-    const Mat4& P = breakdown.projection;
+    const float depthScale = breakdown.projection[14], depthOffset = breakdown.projection[10];
     // The inverse of the projection's depth mapping, from window depth to eye distance.
-    const auto distanceAt = [&](float windowDepth) { return P[14] / (2.0f * windowDepth - 1.0f + P[10]); };
+    const auto distanceAt = [=](float windowDepth) { return depthScale / (2.0f * windowDepth - 1.0f + depthOffset); };
     std::vector<float> distances;
     for (const float value : depth)
         if (value < 1.0f)
