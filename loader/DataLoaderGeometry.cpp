@@ -223,7 +223,13 @@ void DataLoader::accumulateTangents(Vertex& a, Vertex& b, Vertex& c)
 
 void DataLoader::orthonormaliseTangentFrame(Vertex& vertex)
 {
-    const float* n = vertex.normal;
+    // Mended: the frame is laid in the plane of the normal's direction. A normal read from a
+    // file need not have unit length, and t - (t . n) n is at a right angle to n only when it
+    // has. A vertex without a normal (only lines or points use it) has no plane to keep to.
+    float n[3] = {vertex.normal[0], vertex.normal[1], vertex.normal[2]};
+    const bool hasNormal = normalise(n);
+    if (!hasNormal)
+        n[0] = n[1] = n[2] = 0.0f;
     float* t = vertex.tangent;
     float* b = vertex.bitangent;
     const float tn = dot(t, n);
@@ -238,10 +244,9 @@ void DataLoader::orthonormaliseTangentFrame(Vertex& vertex)
     if (!normalise(t))
         anyPerpendicular(n, t);
     if (!normalise(b)) {
-        float unitNormal[3] = {n[0], n[1], n[2]};
         bool completed = false;
-        if (normalise(unitNormal)) {
-            cross(unitNormal, t, b);
+        if (hasNormal) {
+            cross(n, t, b);
             completed = normalise(b);
         }
         if (!completed)
