@@ -39,17 +39,19 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressio
 
 # Inputs up to 64 KiB: enough for every element of a model, small enough that the fuzzer tries
 # many (the larger seeds are cut there, and their fragments still feed the XML reader). Paths
-# are absolute: the fuzzer works in a scratch directory of its own.
+# are absolute: the fuzzer works in a scratch directory of its own, and starts itself again
+# from there in fork mode.
+fuzzer=$PWD/build-clang/tools/okv_fuzz_import
 fuzz=$PWD/fuzz
 options=(-max_len=65536 -timeout=30 -dict="$PWD/tools/fuzz_import.dict" -artifact_prefix="$fuzz/crashes/")
 
 if [ -n "$runs" ]; then
     scratch=$(mktemp -d)
     trap 'rm -rf "$scratch"' EXIT
-    build-clang/tools/okv_fuzz_import "${options[@]}" -seed=1 -runs="$runs" "$scratch" "$fuzz/seeds"
+    "$fuzzer" "${options[@]}" -seed=1 -runs="$runs" "$scratch" "$fuzz/seeds"
 else
     # Fork mode goes on after a crash, so that one run finds more than the first fault.
-    build-clang/tools/okv_fuzz_import "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+    "$fuzzer" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 \
         -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 "$fuzz/corpus" "$fuzz/seeds" 2>&1 | tee "$fuzz/fuzz.log"
     echo "Crashes kept in fuzz/crashes/: $(ls fuzz/crashes | wc -l)"
 fi
