@@ -24,3 +24,8 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:verify_asan_link_order=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 900
+
+# The import fuzzer (built in the Clang build, build-clang), briefly and with a fixed random
+# seed, so that every run tries the same inputs: the seeds and 2000 inputs made from them.
+# `bash scripts/fuzz.sh` fuzzes for ten minutes.
+scripts/fuzz.sh --runs 2000

@@ -11,8 +11,6 @@
 
 namespace {
 
-const char* const testModels = "/usr/share/assimp/models/Collada/";
-
 // The two that this Assimp (5.2.5) refuses: UTF-16 text is "malformed XML" to it, and it
 // cannot read a number with spaces before it in an animation clip's matrix.
 const char* const refused[] = {"cube_UTF16LE.dae", "library_animation_clips.dae"};
@@ -34,7 +32,7 @@ TEST(AnyModelGLTest, AssimpsColladaTestModelsLoadIntoSoundMeshesOrAreRefusedQuie
     DataLoader loader;
     const auto load = [&loader](const char* file, Mesh& mesh, std::vector<Material*>& materials) {
         StdoutCapture console;
-        loader.loadModel(testModels, file, 2, true, &mesh, &materials);
+        loader.loadModel(OKV_TEST_MODELS_DIR "/", file, 2, true, &mesh, &materials);
         return console.text();
     };
     for (const char* file : refused) {
