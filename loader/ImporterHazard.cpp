@@ -13,6 +13,10 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Markup that holds no elements, from its start to its end.
+const std::pair<std::string_view, std::string_view> markupWithoutElements[] = {{"<!--", "-->"},
+                                                                               {"<![CDATA[", "]]>"}};
+
 // One start or end tag of the document, as far as the checks need it.
 struct Tag {
     std::string_view name;  // "/accessor" for an end tag
@@ -123,11 +127,9 @@ std::string findImporterHazard(const std::string& document)
     bool inAccessor = false;
 
     for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
-        // Markup that holds no elements: skipped whole.
-        const std::pair<std::string_view, std::string_view> skipped[] = {{"<!--", "-->"}, {"<![CDATA[", "]]>"}};
-        const auto skip = std::find_if(std::begin(skipped), std::end(skipped),
+        const auto skip = std::find_if(std::begin(markupWithoutElements), std::end(markupWithoutElements),
                                        [&](const auto& pair) { return text.substr(at, pair.first.size()) == pair.first; });
-        if (skip != std::end(skipped)) {
+        if (skip != std::end(markupWithoutElements)) {
             const size_t close = text.find(skip->second, at);
             if (close == std::string_view::npos)
                 break;
@@ -145,7 +147,7 @@ std::string findImporterHazard(const std::string& document)
             const bool numbers = std::all_of(content.begin(), content.end(), [](char c) {
                 return isSpace(c) || (c >= '0' && c <= '9') || c == '-' || c == '+';
             });
-            if (!numbers || text.substr(contentEnd, 3) != "</p")
+            if (!numbers || text.substr(contentEnd, 4) != "</p>")
                 return "an index list (<p>) holds something other than numbers, and the importer never gets past it";
         } else if (tag.name == "float_array" || tag.name == "Name_array" || tag.name == "IDREF_array") {
             const double count = number(tag, "count", 0.0);
