@@ -78,12 +78,12 @@ void DataLoader::reset()
     triangles.clear();
     closed = true;
     freeEdges = 0;
-    fitScale = 1.0f;
+    fitScale = 1.0;
     vertexCount = 0;
     indexCount = 0;
     vertexBase = 0;
     for (int c = 0; c < 3; ++c) {
-        fitOffset[c] = 0.0f;
+        fitOffset[c] = 0.0;
         boundsMax[c] = -FLT_MAX;
         boundsMin[c] = FLT_MAX;
     }
