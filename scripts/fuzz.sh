@@ -38,20 +38,20 @@ export LD_PRELOAD=$(find /usr/lib -name swrast_dri.so -print -quit)
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
 
 # Inputs up to 64 KiB: enough for every element of a model, small enough that the fuzzer tries
-# many (the larger seeds are cut there, and their fragments still feed the XML reader). Paths
-# are absolute: the fuzzer works in a scratch directory of its own, and starts itself again
-# from there in fork mode.
+# many (the larger seeds are cut there, and their fragments still feed the XML reader). It runs
+# in fuzz/, where the loader writes its import log, so the paths are absolute.
 fuzzer=$PWD/build-clang/tools/okv_fuzz_import
 fuzz=$PWD/fuzz
 options=(-max_len=65536 -timeout=30 -dict="$PWD/tools/fuzz_import.dict" -artifact_prefix="$fuzz/crashes/")
+cd "$fuzz"
 
 if [ -n "$runs" ]; then
-    scratch=$(mktemp -d)
-    trap 'rm -rf "$scratch"' EXIT
-    "$fuzzer" "${options[@]}" -seed=1 -runs="$runs" "$scratch" "$fuzz/seeds"
+    mkdir -p brief-corpus
+    rm -f brief-corpus/*
+    "$fuzzer" "${options[@]}" -seed=1 -runs="$runs" "$fuzz/brief-corpus" "$fuzz/seeds"
 else
     # Fork mode goes on after a crash, so that one run finds more than the first fault.
     "$fuzzer" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 \
-        -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 "$fuzz/corpus" "$fuzz/seeds" 2>&1 | tee "$fuzz/fuzz.log"
-    echo "Crashes kept in fuzz/crashes/: $(ls fuzz/crashes | wc -l)"
+        -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 "$fuzz/corpus" "$fuzz/seeds" 2>&1 | tee fuzz.log
+    echo "Crashes kept in fuzz/crashes/: $(ls crashes | wc -l)"
 fi

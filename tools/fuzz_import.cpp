@@ -19,12 +19,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 const char* const modelFile = "Tempel.dae";
-std::string scratchDirectory;  // the working directory: the import log and models/ live here
+std::string scratchDirectory;  // holds models/
 std::string modelsDirectory;   // with the trailing separator, as the scene assembly passes it
 
 void removeScratchDirectory()
@@ -78,8 +77,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
         std::exit(1);
     }
 
+    // The model file lives in a directory of its own; the import log "assimp_log.txt" goes to
+    // the working directory, as the program's does.
     std::string pattern = (std::filesystem::temp_directory_path() / "okv-fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) {
+    if (mkdtemp(pattern.data()) == nullptr) {
         std::perror("okv_fuzz_import: scratch directory");
         std::exit(1);
     }
