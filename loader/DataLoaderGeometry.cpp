@@ -22,13 +22,13 @@ float largestMagnitude(const float v[3])
     return std::max({std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2])});
 }
 
-// Divides v by its length when it has a direction; false (v zero or not finite) leaves v
-// unusable. Mended: divided by its largest coordinate first, a very long or very short vector
+// Divides v by its length when it has a direction; false (v zero, or a coordinate not finite)
+// leaves v unusable. Mended: divided by its largest coordinate first, a very long or very short vector
 // does not overflow or underflow on the way to its length.
 bool normalise(float v[3])
 {
     const float largest = largestMagnitude(v);
-    if (!(largest > 0.0f) || !std::isfinite(largest))
+    if (!(largest > 0.0f) || !std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))
         return false;
     for (int c = 0; c < 3; ++c)
         v[c] /= largest;

@@ -98,18 +98,23 @@ double number(const Tag& tag, std::string_view name, double fallback)
     return result;
 }
 
-// The number of space-separated values in text.
-double valueCount(std::string_view text)
+// The sum of the numbers in text, each a run of digits.
+double sumOfNumbers(std::string_view text)
 {
-    double count = 0.0;
-    bool inValue = false;
+    double sum = 0.0, number = 0.0;
     for (const char c : text) {
-        if (!isSpace(c) && !inValue)
-            ++count;
-        inValue = !isSpace(c);
+        if (c >= '0' && c <= '9') {
+            number = number * 10.0 + (c - '0');
+        } else {
+            sum += number;
+            number = 0.0;
+        }
     }
-    return count;
+    return sum + number;
 }
+
+const char* const oversizedCount =
+    "a count claims more entries than the whole file could hold, and the importer reserves room for all of them";
 
 struct Accessor {
     std::string_view source;
@@ -143,18 +148,25 @@ std::string findImporterHazard(const std::string& document)
         const size_t contentEnd = std::min(text.find('<', at), text.size());
         const std::string_view content = text.substr(at, contentEnd - at);
 
+        // Whatever a count counts (values, primitives, corners, weights), each entry takes at
+        // least a byte of the file.
+        const double fileSize = double(text.size());
+        if (number(tag, "count", 0.0) > fileSize)
+            return oversizedCount;
+
         if (tag.name == "p" && !tag.empty) {
             const bool numbers = std::all_of(content.begin(), content.end(), [](char c) {
                 return isSpace(c) || (c >= '0' && c <= '9') || c == '-' || c == '+';
             });
             if (!numbers || text.substr(contentEnd, 4) != "</p>")
                 return "an index list (<p>) holds something other than numbers, and the importer never gets past it";
+        } else if (tag.name == "vcount" && !tag.empty) {
+            if (sumOfNumbers(content) > fileSize)
+                return oversizedCount;
         } else if (tag.name == "float_array" || tag.name == "Name_array" || tag.name == "IDREF_array") {
             const double count = number(tag, "count", 0.0);
             if (count < 0.0)
                 return "the count of a data array is not a plain number";
-            if (count > valueCount(tag.empty ? std::string_view() : content))
-                return "a data array claims more values than it holds, and the importer reserves room for all of them";
             arraySizes[tag.attributes["id"]] = count;
         } else if (tag.name == "accessor") {
             accessors.push_back({tag.attributes["source"], number(tag, "count", 0.0), number(tag, "offset", 0.0),

@@ -262,6 +262,9 @@ TEST_F(DataLoaderGLTest, ModelsAtTheEdgesOfTheArithmeticStillGiveSoundMeshes)
     // Mended: normals so long that their sum at a corner overflows.
     collada::Document hugeNormals = longNormals;
     hugeNormals.normals = {3e38f, 3e38f, 3e38f, 3e38f, 0, 0, 0, 3e38f, 0, 0, 0, 3e38f};
+    // Mended (found by the import fuzzer): the importer's own normals of a triangle this long
+    // overflow to (-1e38, NaN, 1e38), which has a direction until the NaN is seen.
+    const collada::Document notANumber = collada::singleGeometry({0, 0, 0, 1e38f, 1, 1e38f, 1e38f, 2, 1e38f}, {0, 1, 2});
     // Mended: a model wider than the largest float, whose fit overflowed.
     collada::Document wide = withoutUVs;
     wide.positions = {-3e38f, 0, 0, 3e38f, 0, 0, 0, 3e38f, 0, 0, 0, 3e38f};
@@ -270,7 +273,7 @@ TEST_F(DataLoaderGLTest, ModelsAtTheEdgesOfTheArithmeticStillGiveSoundMeshes)
         {"without UVs", withoutUVs},     {"collapsed UVs", collapsedUVs},
         {"vanishing UVs", vanishingUVs}, {"unused vertex", unusedVertex},
         {"long normals", longNormals},   {"huge normals", hugeNormals},
-        {"wider than the floats", wide}};
+        {"a normal not a number", notANumber}, {"wider than the floats", wide}};
     int file = 0;
     for (const auto& [name, document] : cases) {
         SCOPED_TRACE(name);

@@ -22,7 +22,13 @@ TEST(ImporterHazardTest, EachKnownFaultOfTheImporterIsFoundAndASoundFileLeftAlon
         {"a letter in an index list", "<p>0 1 2</p>", "<p>0 1 x 2</p>", "index list"},
         {"markup in an index list", "<p>0 1 2</p>", "<p>0 1 <!-- two -->2</p>", "index list"},
         {"an index list in a comment", "</COLLADA>", "<!-- <p>see x</p> --></COLLADA>", ""},
-        {"an array claiming more values than it holds", "count=\"9\">", "count=\"4000000000\">", "claims more"},
+        {"an array claiming more values than the file could hold", "count=\"9\">", "count=\"4000000000\">",
+         "claims more"},
+        {"more triangles than the file could hold", "<triangles count=\"1\"", "<triangles count=\"4000000000\"",
+         "claims more"},
+        {"a polygon of more corners than the file could hold", "<p>", "<vcount>4000000000</vcount><p>",
+         "claims more"},
+        {"an array cut short (the importer reports that itself)", "1 0 0 0 1 0<", "1 0<", ""},
         // CVE-2022-45748: the array keeps the three values its count names, and the accessor
         // reads nine.
         {"an array counting fewer values than it holds", "count=\"9\">", "count=\"3\">", "reaches past"},
