@@ -127,6 +127,9 @@ struct Accessor {
 std::string findImporterHazard(const std::string& document)
 {
     const std::string_view text(document);
+    // Whatever a count counts (values, primitives, corners, weights), each entry takes at least
+    // a byte of the file.
+    const double fileSize = double(text.size());
     std::map<std::string_view, double> arraySizes;  // id -> declared count
     std::vector<Accessor> accessors;
     bool inAccessor = false;
@@ -148,9 +151,6 @@ std::string findImporterHazard(const std::string& document)
         const size_t contentEnd = std::min(text.find('<', at), text.size());
         const std::string_view content = text.substr(at, contentEnd - at);
 
-        // Whatever a count counts (values, primitives, corners, weights), each entry takes at
-        // least a byte of the file.
-        const double fileSize = double(text.size());
         if (number(tag, "count", 0.0) > fileSize)
             return oversizedCount;
 

@@ -10,8 +10,8 @@
 //   reads such a list until its end, but never gets past that character, and fills memory
 //   with zeros until none is left;
 // - a count larger than the whole file (of a data array's values, of primitives, of the
-//   corners in <vcount>): the importer reserves room for all of them first, tens of GiB, and
-//   without the sanitizers' allocator gives up only once the system refuses;
+//   corners in <vcount>): the importer first reserves room for all of them, up to tens of GiB,
+//   which the sanitizer build does not survive;
 // - an accessor that reaches past the end of its data array (CVE-2022-45748 and its like,
 //   where the array's count is smaller than the values it holds): the importer reads beyond
 //   the array without checking;
