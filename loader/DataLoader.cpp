@@ -1,5 +1,7 @@
 #include "loader/DataLoader.h"
 
+#include "loader/ImporterHazard.h"
+
 #include <IL/il.h>
 #include <assimp/DefaultLogger.hpp>
 #include <assimp/Logger.hpp>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 
 // Allocated once and never destroyed, so the lists they hold stay reachable until the very
 // end of the process, as the meshes and materials themselves do.
@@ -79,12 +82,12 @@ void DataLoader::reset()
     triangles.clear();
     closed = true;
     freeEdges = 0;
-    fitScale = 1.0f;
+    fitScale = 1.0;
     vertexCount = 0;
     indexCount = 0;
     vertexBase = 0;
     for (int c = 0; c < 3; ++c) {
-        fitOffset[c] = 0.0f;
+        fitOffset[c] = 0.0;
         boundsMax[c] = -FLT_MAX;
         boundsMin[c] = FLT_MAX;
     }
@@ -122,14 +125,21 @@ void DataLoader::loadModel(const std::string& directory, const std::string& file
         return;
     }
 
-    std::ifstream file(path);
+    std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
         std::printf("Couldn't open file: %s", path.c_str());
         std::fflush(stdout);
         logInfo(importer.GetErrorString());
         return;
     }
+    // Mended: a file that would set off a known fault of the importer itself is not imported.
+    // It ends like an import that fails: the reason goes to the log, and nothing is printed.
+    const std::string hazard = findImporterHazard({std::istreambuf_iterator<char>(file), {}});
     file.close();
+    if (!hazard.empty()) {
+        logInfo("Not imported, " + path + ": " + hazard);
+        return;
+    }
 
     const aiScene* scene = importer.ReadFile(path, importFlags);
     if (scene == nullptr) {

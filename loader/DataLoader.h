@@ -39,8 +39,8 @@ public:
     uint32_t indexCount = 0;
     float boundsMax[3] = {0.0f, 0.0f, 0.0f}; // of the mapped raw positions
     float boundsMin[3] = {0.0f, 0.0f, 0.0f};
-    float fitScale = 1.0f;                   // 1 / largest extent
-    float fitOffset[3] = {0.0f, 0.0f, 0.0f}; // negated centre of the bounds
+    double fitScale = 1.0;                   // 1 / largest extent (in double: see fitBounds)
+    double fitOffset[3] = {0.0, 0.0, 0.0};   // negated centre of the bounds
     int32_t axis[3] = {0, 1, 2};             // output coordinate c = sign[c] * raw[axis[c]]
     int32_t sign[3] = {1, 1, 1};
     bool adjacency = false;                  // flag of the current loadModel call
@@ -92,7 +92,8 @@ public:
 
     // Adds one triangle's tangent and bitangent (Lengyel) to all three records.
     static void accumulateTangents(Vertex& a, Vertex& b, Vertex& c);
-    // Makes tangent and bitangent unit length and orthogonal to the normal.
+    // Makes tangent and bitangent unit length and orthogonal to the normal, which the gathering
+    // leaves at unit length (or zero, for a vertex without one).
     static void orthonormaliseTangentFrame(Vertex& vertex);
 
     // Enters the three edges of the triangle just appended to triangles.

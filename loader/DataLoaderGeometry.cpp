@@ -1,5 +1,6 @@
 #include "loader/DataLoader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -16,15 +17,47 @@ void cross(const float a[3], const float b[3], float out[3])
     out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
-// Divides v by its length when that gives a finite unit vector; false leaves v unusable.
+float largestMagnitude(const float v[3])
+{
+    return std::max({std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2])});
+}
+
+// Divides v by its length when it has a direction; false (v zero, or a coordinate not finite)
+// leaves v unusable. Mended: divided by its largest coordinate first, a very long or very short vector
+// does not overflow or underflow on the way to its length.
 bool normalise(float v[3])
 {
-    const float length = std::sqrt(dot(v, v));
-    if (!(length > 0.0f) || !std::isfinite(length))
+    const float largest = largestMagnitude(v);
+    if (!(largest > 0.0f) || !std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))
         return false;
     for (int c = 0; c < 3; ++c)
+        v[c] /= largest;
+    const float length = std::sqrt(dot(v, v));
+    for (int c = 0; c < 3; ++c)
         v[c] /= length;
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+    return true;
+}
+
+void removeAlong(float v[3], const float n[3])
+{
+    const float along = dot(v, n);
+    for (int c = 0; c < 3; ++c)
+        v[c] -= along * n[c];
+}
+
+// v at unit length at a right angle to the unit (or zero) vector n; false when v has no
+// direction of its own beside n. Mended: when v runs almost along n, what the projection
+// leaves is mostly rounding error, whose direction strays from the plane. A remainder below a
+// thousandth of v counts as nothing, and a second projection, of the unit remainder, takes the
+// stray part of a larger one away.
+bool normaliseInPlane(float v[3], const float n[3])
+{
+    const float largest = largestMagnitude(v);
+    removeAlong(v, n);
+    if (!(largestMagnitude(v) > 1e-3f * largest) || !normalise(v))
+        return false;
+    removeAlong(v, n);
+    return normalise(v);
 }
 
 // A unit vector perpendicular to v; for a zero or non-finite v, the x axis.
@@ -72,20 +105,19 @@ void DataLoader::fitBounds()
     // extents of zero; either would make 1 / extent and the positions non-finite. Such a model
     // keeps scale 1 and is only centred.
     if (boundsMax[0] < boundsMin[0]) {
-        fitScale = 1.0f;
-        fitOffset[0] = fitOffset[1] = fitOffset[2] = 0.0f;
+        fitScale = 1.0;
+        fitOffset[0] = fitOffset[1] = fitOffset[2] = 0.0;
         return;
     }
-    float extent[3];
-    float largest = 0.0f;
+    // Mended: in double, since the extent of a model that spans most of the float range
+    // overflows a float, and so does 1 / the extent of a very small one.
+    double largest = 0.0;
     for (int c = 0; c < 3; ++c) {
-        extent[c] = boundsMax[c] - boundsMin[c];
-        if (extent[c] > largest)
-            largest = extent[c];
-        fitOffset[c] = extent[c] * 0.5f - boundsMax[c];
+        const double extent = double(boundsMax[c]) - double(boundsMin[c]);
+        largest = std::max(largest, extent);
+        fitOffset[c] = extent * 0.5 - double(boundsMax[c]);
     }
-    const float scale = 1.0f / largest;
-    fitScale = largest > 0.0f && std::isfinite(scale) ? scale : 1.0f;
+    fitScale = largest > 0.0 ? 1.0 / largest : 1.0;
 }
 
 void DataLoader::gatherGeometry(const aiScene* scene, const aiNode* node)
@@ -99,10 +131,15 @@ void DataLoader::gatherGeometry(const aiScene* scene, const aiNode* node)
             Vertex vertex{};
             const aiVector3D& p = mesh->mVertices[v];
             for (int c = 0; c < 3; ++c) {
-                vertex.position[c] = (float(sign[c]) * p[axis[c]] + fitOffset[c]) * fitScale;
+                vertex.position[c] = float((float(sign[c]) * p[axis[c]] + fitOffset[c]) * fitScale);
                 if (hasNormals)
                     vertex.normal[c] = float(sign[c]) * mesh->mNormals[v][axis[c]];
             }
+            // Mended: a file's normals need not have unit length, and a long one outweighs the
+            // others in the averaged normal (or overflows the sum). One without a direction
+            // (zero, or not finite) counts as none.
+            if (hasNormals && !normalise(vertex.normal))
+                vertex.normal[0] = vertex.normal[1] = vertex.normal[2] = 0.0f;
             if (hasColors) {
                 const aiColor4D& color = mesh->mColors[0][v];
                 vertex.color[0] = color.r;
@@ -226,25 +263,14 @@ void DataLoader::orthonormaliseTangentFrame(Vertex& vertex)
     const float* n = vertex.normal;
     float* t = vertex.tangent;
     float* b = vertex.bitangent;
-    const float tn = dot(t, n);
-    const float bn = dot(b, n);
-    for (int k = 0; k < 3; ++k) {
-        t[k] -= tn * n[k];
-        b[k] -= bn * n[k];
-    }
     // Mended: a tangent that vanishes here (no usable UVs, or a tangent parallel to the normal)
     // gets any direction perpendicular to the normal, and the bitangent completes the frame,
     // so that the vertex buffer holds only finite unit vectors.
-    if (!normalise(t))
+    if (!normaliseInPlane(t, n))
         anyPerpendicular(n, t);
-    if (!normalise(b)) {
-        float unitNormal[3] = {n[0], n[1], n[2]};
-        bool completed = false;
-        if (normalise(unitNormal)) {
-            cross(unitNormal, t, b);
-            completed = normalise(b);
-        }
-        if (!completed)
+    if (!normaliseInPlane(b, n)) {
+        cross(n, t, b);
+        if (!normalise(b))
             anyPerpendicular(t, b);
     }
 }

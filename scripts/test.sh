@@ -57,6 +57,10 @@ step "Clang build" build build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_EXPORT
 # The bad-data runs (dozens of program starts, five minutes) test the loader's answers to
 # broken files; the GCC and sanitizer builds cover them.
 step "Clang tests" run_tests build-clang 600 -E "$compiler_independent|BadDataProgramTest"
+# The import fuzzer (built in the Clang build), briefly and with a fixed random seed, so that
+# every run tries the same inputs: the seeds and 2000 inputs made from them.
+# `bash scripts/fuzz.sh` fuzzes for ten minutes.
+step "fuzzing" scripts/fuzz.sh --runs 2000
 step "clang-tidy" analyse
 
 step "sanitizer build" build build-sanitize -DOKV_SANITIZE=ON

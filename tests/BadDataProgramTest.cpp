@@ -275,6 +275,60 @@ TEST(BadDataProgramTest, ModelsWithoutTextureCoordinatesWithNonManifoldEdgesOrWi
         runWithBrokenData(badCase);
 }
 
+TEST(BadDataProgramTest, ModelsFromOtherExportersInPlaceOfTheTempleAndTheBasinLoadAndDraw)
+{
+    // Copies Assimp's test files over the temple and the basin, with the files they name.
+    const auto replaceWith = [](const char* temple, const char* basin, std::vector<const char*> alongside = {}) {
+        return [=](const fs::path& data) {
+            const fs::path models = OKV_TEST_MODELS_DIR;
+            fs::copy_file(models / temple, data / "models/Tempel.dae", fs::copy_options::overwrite_existing);
+            fs::copy_file(models / basin, data / "models/Becken.dae", fs::copy_options::overwrite_existing);
+            for (const char* file : alongside)
+                fs::copy_file(models / file, data / "models" / file);
+        };
+    };
+    const BadDataCase cases[] = {
+        // A textured, closed model; and one mesh that several nodes show, whose copies lie on
+        // one another, so that each edge has more than two triangles and counts as free.
+        {"the duck and instanced teapots", replaceWith("duck.dae", "teapot_instancenodes.DAE", {"duckCM.tga"}),
+         {"Load Texture:\"./models/./duckCM.tga\"", "index count 25272\nFree Edges:0\n",
+          "index count 11904\nFree Edges:2912\n", "After loadScene GLErrorCode:0\n"},
+         {"Couldn't load image"},
+         {}},
+        // An open polygon of many corners, triangulated by the importer; vertex colours and
+        // three materials.
+        {"a concave polygon and a cube of vertex colours",
+         replaceWith("ConcavePolygon.dae", "kwxport_test_vcolors.dae"),
+         {"index count 384\nFree Edges:64\n", "index count 72\nFree Edges:0\n", "After loadScene GLErrorCode:0\n"},
+         {},
+         {}},
+    };
+    for (const BadDataCase& badCase : cases)
+        runWithBrokenData(badCase);
+}
+
+// The importer's own faults that a file can set off are kept away from it: the file is
+// not imported, as if the import had failed.
+TEST(BadDataProgramTest, AModelThatWouldCrashTheImporterIsNotImported)
+{
+    // A skin's weight array whose count (6) is smaller than its values (8): the importer reads
+    // eight weights from it (CVE-2022-45748) and, in this build of it, aborts on its own check.
+    runWithBrokenData({"skin weights past their array",
+                       [](const fs::path& data) {
+                           std::string model =
+                               readFile(std::string(OKV_TEST_MODELS_DIR) + "/box_nested_animation.dae");
+                           const std::string weights = "skin-weights-array\" count=\"8\"";
+                           model.replace(model.find(weights), weights.size(), "skin-weights-array\" count=\"6\"");
+                           writeBytes(data / "models/Becken.dae", model);
+                       },
+                       {"After loadScene GLErrorCode:0\n", lostMesh},
+                       {"Couldn't open file"},
+                       {},
+                       4,
+                       false,
+                       true});
+}
+
 TEST(BadDataProgramTest, BrokenImagesAreReportedAndTheirTexturesLeftOut)
 {
     const BadDataCase cases[] = {
