@@ -280,11 +280,11 @@ TEST(BadDataProgramTest, ModelsFromOtherExportersInPlaceOfTheTempleAndTheBasinLo
     // Copies Assimp's test files over the temple and the basin, with the files they name.
     const auto replaceWith = [](const char* temple, const char* basin, std::vector<const char*> alongside = {}) {
         return [=](const fs::path& data) {
-            const fs::path models = OKV_TEST_MODELS_DIR;
-            fs::copy_file(models / temple, data / "models/Tempel.dae", fs::copy_options::overwrite_existing);
-            fs::copy_file(models / basin, data / "models/Becken.dae", fs::copy_options::overwrite_existing);
+            const fs::path testModels = OKV_TEST_MODELS_DIR;
+            fs::copy_file(testModels / temple, data / "models/Tempel.dae", fs::copy_options::overwrite_existing);
+            fs::copy_file(testModels / basin, data / "models/Becken.dae", fs::copy_options::overwrite_existing);
             for (const char* file : alongside)
-                fs::copy_file(models / file, data / "models" / file);
+                fs::copy_file(testModels / file, data / "models" / file);
         };
     };
     const BadDataCase cases[] = {
