@@ -48,6 +48,8 @@ slip normal-sum loader/DataLoaderGeometry.cpp 'vertices[welded].normalAV[k] += '
 slip normal-axis loader/DataLoaderGeometry.cpp 'mesh->mNormals[v][axis[c]]' 'mesh->mNormals[v][c]' "normals not turned with the positions"
 slip tangent-formula loader/DataLoaderGeometry.cpp 'tangent[k] = (dv2 * e1[k] - dv1 * e2[k]) * r;' 'tangent[k] = (dv1 * e1[k] - dv2 * e2[k]) * r;' "tangent from the wrong v differences"
 slip tangent-corner loader/DataLoaderGeometry.cpp 'const size_t third = adjacency ? 4 : 2;' 'const size_t third = adjacency ? 5 : 2;' "tangents take an adjacent vertex for the third corner"
+slip fit-centre loader/DataLoaderGeometry.cpp 'fitOffset[c] = extent[c] * 0.5f - boundsMax[c];' 'fitOffset[c] = extent[c] * 0.5f - boundsMin[c];' "models centred on a corner of their bounds"
+slip material-range loader/DataLoaderGeometry.cpp 'uint32_t(list.size()) * (adjacency ? 6 : 3)' 'uint32_t(list.size()) * 3' "material ranges count three indices per triangle with adjacency"
 # Adjacency and the closed flag.
 slip neighbour-slot loader/DataLoaderAdjacency.cpp 'neighbour = entry->second.second;' 'neighbour = entry->second.first;' "a triangle in the first slot takes itself as its neighbour"
 slip closed-flag loader/DataLoader.cpp 'mesh->closed = closed;' 'mesh->closed = true;' "every mesh marked closed"
@@ -56,20 +58,29 @@ slip attribute-offset gl/VertexArrayObject.cpp '{1, 3, offsetof(Vertex, color), 
 slip index-bytes gl/Mesh.cpp 'uint64_t(indexCount) * sizeof(GLuint)' 'uint64_t(indexCount) * sizeof(GLushort)' "half the index bytes uploaded"
 slip draw-offset gl/Mesh.cpp 'uintptr_t(firstIndex) * sizeof(GLuint)' 'uintptr_t(firstIndex)' "draw offset in indices instead of bytes"
 slip depth-stencil gl/FrameBuffer.cpp 'GL_DEPTH_STENCIL, texture->width' 'GL_DEPTH_COMPONENT24, texture->width' "off-screen targets without stencil"
+slip mipmap-filter gl/Texture.cpp 'GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR' 'GL_TEXTURE_MIN_FILTER, GL_LINEAR' "images minified without their mipmaps"
+slip texture-wrap loader/DataLoaderImages.cpp '1000, pixels, GL_REPEAT' '1000, pixels, 0' "images clamped at their edges instead of repeated"
+slip console-text gl/VertexArrayObject.cpp '"VertexArrayObject:init("' '"VertexArrayObject::init("' "vertex-array error lines printed with a double colon"
 # The scene pass: state and face table.
 slip increment-face app/ScenePass.cpp 'incrementFace = mirrored ? GL_FRONT : GL_BACK;' 'incrementFace = mirrored ? GL_BACK : GL_FRONT;' "faces that count up and down swapped"
 slip lit-where app/ScenePass.cpp 'glStencilFunc(GL_EQUAL, 0, 0xFF);' 'glStencilFunc(GL_NOTEQUAL, 0, 0xFF);' "direct light only in shadow"
 slip ambient-blend app/ScenePass.cpp 'glBlendFunc(GL_ONE, GL_ONE);' 'glBlendFunc(GL_ONE, GL_ZERO);' "ambient pass replaces the direct light"
 slip closed-path app/ScenePass.cpp 'object->mesh->adjacency && object->mesh->closed' 'object->mesh->closed' "a closed mesh without adjacency extruded as closed"
+slip ambient-power app/ScenePass.cpp 'setUniform(defaultProgram, "ambientPower", 1.0f);' 'setUniform(defaultProgram, "ambientPower", 0.0f);' "no ambient light"
+slip normal-map-unit scene/Common3DObject.cpp 'bindOrClear(material->normalTexture);' 'bindOrClear(material->diffuseTexture);' "diffuse image used as the normal map"
 # Mirroring.
 slip mirror-order scene/SceneObject.cpp 'preMultiply(world, reflection);' 'postMultiply(world, reflection);' "mirror applied before the object's transform"
 slip mirror-plane app/ShaderPrograms.cpp 'translate(reflectionMatrix, 0, -28, 0, Local);' 'translate(reflectionMatrix, 0, -28, 0, Global);' "mirror plane at y = -14"
 slip mirrored-light app/ScenePass.cpp 'light.reflected = mirrored;' 'light.reflected = false;' "reflection pass shadows from the unmirrored light"
+slip depth-mirror app/ScenePass.cpp 'setUniform(miniProgram, "ModelMatrix", object->worldMatrix());' 'setUniform(miniProgram, "ModelMatrix", object->local);' "depth pre-pass never mirrored"
+slip is-mirrored app/ScenePass.cpp 'mirrored ? 1 : 0' '0' "extrusion never told that the mirror reversed the winding"
 # The two binding caches.
 slip vertex-array-cache gl/VertexArrayObject.cpp $'glBindVertexArray(0);\n    currentVertexArray = 0;' 'glBindVertexArray(0);' "unbinding leaves the vertex-array cache stale"
 slip program-cache gl/ProgramCache.cpp $'glUseProgram(0);\n    currentProgram = 0;' 'glUseProgram(0);' "releasing leaves the program cache stale"
-# The water's textures, the sky.
+# The water's textures, the sky, the light.
 slip water-units scene/Water.cpp $'GL_TEXTURE1);\n    refractionTexture->bind();' $'GL_TEXTURE1);\n    reflectionTexture->bind();' "water refracts its reflection"
+slip water-target-size scene/Water.cpp 'targetSize = 1024' 'targetSize = 512' "water's images a quarter of the size the passes render"
+slip water-correction scene/Water.cpp 'halfScale[5] = 0.5f;' 'halfScale[5] = -0.5f;' "water's images sampled upside down"
 slip sky-translation scene/SkyBox.cpp 'withoutTranslation(camera->local)' 'camera->local' "sky box moves with the camera"
 slip sky-mirror scene/SkyBox.cpp 'postMultiply(matrix, reflection);' 'preMultiply(matrix, reflection);' "sky mirrored in view space instead of the world"
 slip light-path scene/Light.cpp 'translate(local, point.x, point.y, point.z, Global);' 'translate(local, point.x, point.y, point.z, Local);' "light's path scaled by its size"
@@ -80,6 +91,8 @@ slip cut-plane data/Mini.vert.glsl 'cutPlaneHeight - world.y' 'world.y - cutPlan
 slip extrusion data/ShadowVolume.geom.glsl 'vec4(capPosition[corner] - lightPos, 0.0)' 'vec4(lightPos - capPosition[corner], 0.0)' "shadow volumes extruded towards the light"
 slip silhouette data/ShadowVolume.geom.glsl 'if (neighbourLit == lit)' 'if (neighbourLit != lit)' "sides on every edge but the silhouette"
 # Equivalent slips.
+equivalent light-reset app/FrameRendering.cpp 'light.reflected = false;' '' "the frame no longer unmirrors the light before reading its position" \
+    "the screen pass, the last of every frame, leaves the light unmirrored, and it starts so"
 equivalent clear-depth app/ShaderPrograms.cpp 'glClearDepth(10000.0);' 'glClearDepth(1.0);' "depth buffer cleared to 1 explicitly" \
     "GL clamps the clear depth to [0, 1], so both clear to 1"
 equivalent second-use-program scene/Light.cpp $'useProgram(*program);\n    useProgram(*program);' 'useProgram(*program);' "the light's second useProgram dropped" \
