@@ -130,6 +130,15 @@ TEST_F(DataLoaderGLTest, EdgeCasesGiveTheirIndexListsFreeEdgesAndClosedFlags)
             << loaded->console;
         EXPECT_EQ(loaded->mesh.closed, test.closed);
         EXPECT_EQ(loaded->indices(), test.expectedIndices);
+        // One vertex per position here, so the averaged normal counts the vertex's own
+        // normal once for every triangle drawn with it.
+        const std::vector<Vertex> vertices = loaded->vertices();
+        std::vector<float> uses(vertices.size());
+        for (size_t corner = 0; corner < test.expectedIndices.size(); corner += 2)
+            ++uses.at(test.expectedIndices[corner]);
+        for (size_t v = 0; v < vertices.size(); ++v)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_FLOAT_EQ(vertices[v].normalAV[c], uses[v] * vertices[v].normal[c]) << v;
     }
 }
 

@@ -1,5 +1,7 @@
 // Which shadow-volume path each caster takes: robust means "may be open", so only a mesh
 // known to be closed, or an object declared closed, is extruded from its lit triangles alone.
+// The extrusion also needs to know whether the pass mirrors the scene, which reverses every
+// triangle's winding.
 
 #include "ScenePassSupport.h"
 
@@ -32,7 +34,7 @@ int uniformInt(GLuint program, const char* name)
 
 } // namespace
 
-TEST(ScenePassGLTest, EachCasterIsExtrudedAsClosedOnlyWhenKnownToBeClosed)
+TEST(ScenePassGLTest, EachCasterIsExtrudedAsClosedOnlyWhenKnownToBeClosedAndKnowsWhetherItIsMirrored)
 {
     Renderer& renderer = rendererWithScene();
     // The flags alternate, starting from the program's initial 0, so a caster that got no
@@ -52,11 +54,13 @@ TEST(ScenePassGLTest, EachCasterIsExtrudedAsClosedOnlyWhenKnownToBeClosed)
         caster.closedVolume = c.closedVolume;
         caster.mesh = c.hasMesh ? mesh.get() : nullptr;
         caster.program = &renderer.defaultProgram;
+        const bool mirrored = (&c - cases) % 2 == 1;
         // A plain mesh cannot feed the geometry stage's adjacency input: GL refuses that draw.
         const ExpectedGLErrors refused;
-        renderer.renderScenePass(GL_BACK, false, none, {&caster}, none);
+        renderer.renderScenePass(GL_BACK, mirrored, none, {&caster}, none);
         EXPECT_EQ(refused.count(), c.hasMesh && !c.adjacency ? 1 : 0);
         glGetError();
         EXPECT_EQ(uniformInt(renderer.shadowVolumeProgram, "robust"), c.robust);
+        EXPECT_EQ(uniformInt(renderer.shadowVolumeProgram, "isMirrored"), mirrored ? 1 : 0);
     }
 }

@@ -1,6 +1,7 @@
 // Whether the stencil count of the shadow volumes says "in shadow" exactly where the light is
 // blocked: the depth and stencil buffers a real frame leaves behind are unprojected to world
-// points and compared with a ray cast on the CPU against the casters' own triangles.
+// points and compared with a ray cast on the CPU against the casters' own triangles. The same
+// ray cast follows the camera's eye along its whole path.
 
 #include "ScenePassSupport.h"
 #include "ShadowRayCast.h"
@@ -43,4 +44,26 @@ TEST(ShadowGLTest, StencilCountMatchesARayCastInTheScreenAndTheReflectionPass)
     // Agreement means nothing if no shadow was ever in the picture.
     EXPECT_GT(shadowedSamples, 2000);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The eye rides through the temple's ring of columns. Neither it nor the near plane (1 unit
+// ahead and about as wide) may cut into a wall, at any moment of the loop: the compared
+// pictures show only three, and a moved column or path point would be re-captured with them.
+TEST(EyePathGLTest, TheEyeStaysTwoUnitsClearOfEverySurfaceAlongItsWholeLoop)
+{
+    Renderer& renderer = rendererWithScene();
+    const Occluders scene(renderer.screenLists.shadowCasters, false);
+    const auto eyeAt = [&renderer](int step) {
+        const Vec4 eye = renderer.camera.eyePath.evaluate(float(step) / 1000.0f);
+        return Point{eye.x, eye.y, eye.z};
+    };
+    int crossings = 0;
+    for (int step = 0; step < 8000; ++step) {
+        const Point eye = eyeAt(step);
+        for (const Point& reach : {eyeAt(step + 1), eye + Point{2, 0, 0}, eye + Point{-2, 0, 0}, eye + Point{0, 2, 0},
+                                   eye + Point{0, -2, 0}, eye + Point{0, 0, 2}, eye + Point{0, 0, -2}})
+            if (scene.blocked(eye, reach) && ++crossings == 1)
+                ADD_FAILURE() << "a surface near the eye at path parameter " << step / 1000.0;
+    }
+    EXPECT_EQ(crossings, 0);
 }
