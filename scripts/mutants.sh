@@ -52,14 +52,14 @@ slip normal-sum loader/DataLoaderGeometry.cpp 'vertices[welded].normalAV[k] += '
 slip normal-axis loader/DataLoaderGeometry.cpp 'mesh->mNormals[v][axis[c]]' 'mesh->mNormals[v][c]' "normals not turned with the positions"
 slip tangent-formula loader/DataLoaderGeometry.cpp 'tangent[k] = (dv2 * e1[k] - dv1 * e2[k]) * r;' 'tangent[k] = (dv1 * e1[k] - dv2 * e2[k]) * r;' "tangent from the wrong v differences"
 slip tangent-corner loader/DataLoaderGeometry.cpp 'const size_t third = adjacency ? 4 : 2;' 'const size_t third = adjacency ? 5 : 2;' "tangents take an adjacent vertex for the third corner"
-slip fit-centre loader/DataLoaderGeometry.cpp 'fitOffset[c] = extent[c] * 0.5f - boundsMax[c];' 'fitOffset[c] = extent[c] * 0.5f - boundsMin[c];' "models centred on a corner of their bounds"
+slip fit-centre loader/DataLoaderGeometry.cpp 'fitOffset[c] = extent * 0.5 - double(boundsMax[c]);' 'fitOffset[c] = extent * 0.5 - double(boundsMin[c]);' "models centred on a corner of their bounds"
 slip material-range loader/DataLoaderGeometry.cpp 'uint32_t(list.size()) * (adjacency ? 6 : 3)' 'uint32_t(list.size()) * 3' "material ranges count three indices per triangle with adjacency"
 # Adjacency and the closed flag.
 slip neighbour-slot loader/DataLoaderAdjacency.cpp 'neighbour = entry->second.second;' 'neighbour = entry->second.first;' "a triangle in the first slot takes itself as its neighbour"
 slip closed-flag loader/DataLoader.cpp 'mesh->closed = closed;' 'mesh->closed = true;' "every mesh marked closed"
 # The GL wrappers' sizes and offsets.
 slip attribute-offset gl/VertexArrayObject.cpp '{1, 3, offsetof(Vertex, color), 3},' '{1, 3, offsetof(Vertex, normal), 3},' "colour attribute reads the normal"
-slip index-bytes gl/Mesh.cpp 'uint64_t(indexCount) * sizeof(GLuint)' 'uint64_t(indexCount) * sizeof(GLushort)' "half the index bytes uploaded"
+slip index-bytes gl/Mesh.cpp 'uint64_t(indicesLength) * sizeof(GLuint)' 'uint64_t(indicesLength) * sizeof(GLushort)' "half the index bytes uploaded"
 slip draw-offset gl/Mesh.cpp 'uintptr_t(firstIndex) * sizeof(GLuint)' 'uintptr_t(firstIndex)' "draw offset in indices instead of bytes"
 slip depth-stencil gl/FrameBuffer.cpp 'GL_DEPTH_STENCIL, texture->width' 'GL_DEPTH_COMPONENT24, texture->width' "off-screen targets without stencil"
 slip mipmap-filter gl/Texture.cpp 'GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR' 'GL_TEXTURE_MIN_FILTER, GL_LINEAR' "images minified without their mipmaps"
@@ -74,7 +74,7 @@ slip ambient-power app/ScenePass.cpp 'setUniform(defaultProgram, "ambientPower",
 slip normal-map-unit scene/Common3DObject.cpp 'bindOrClear(material->normalTexture);' 'bindOrClear(material->diffuseTexture);' "diffuse image used as the normal map"
 # Mirroring.
 slip mirror-order scene/SceneObject.cpp 'preMultiply(world, reflection);' 'postMultiply(world, reflection);' "mirror applied before the object's transform"
-slip mirror-plane app/ShaderPrograms.cpp 'translate(reflectionMatrix, 0, -28, 0, Local);' 'translate(reflectionMatrix, 0, -28, 0, Global);' "mirror plane at y = -14"
+slip mirror-plane app/ShaderPrograms.cpp 'translate(reflectionMatrix, 0, -2 * Water::planeHeight, 0, Local);' 'translate(reflectionMatrix, 0, -2 * Water::planeHeight, 0, Global);' "mirror plane at y = -14"
 slip mirrored-light app/ScenePass.cpp 'light.reflected = mirrored;' 'light.reflected = false;' "reflection pass shadows from the unmirrored light"
 slip depth-mirror app/ScenePass.cpp 'setUniform(miniProgram, "ModelMatrix", object->worldMatrix());' 'setUniform(miniProgram, "ModelMatrix", object->local);' "depth pre-pass never mirrored"
 slip is-mirrored app/ScenePass.cpp 'mirrored ? 1 : 0' '0' "extrusion never told that the mirror reversed the winding"
@@ -83,7 +83,7 @@ slip vertex-array-cache gl/VertexArrayObject.cpp $'glBindVertexArray(0);\n    cu
 slip program-cache gl/ProgramCache.cpp $'glUseProgram(0);\n    currentProgram = 0;' 'glUseProgram(0);' "releasing leaves the program cache stale"
 # The water's textures, the sky, the light.
 slip water-units scene/Water.cpp $'GL_TEXTURE1);\n    refractionTexture->bind();' $'GL_TEXTURE1);\n    reflectionTexture->bind();' "water refracts its reflection"
-slip water-target-size scene/Water.cpp 'targetSize = 1024' 'targetSize = 512' "water's images a quarter of the size the passes render"
+slip water-target-size scene/Water.cpp 'create(GL_RGBA, Water::targetSize, Water::targetSize,' 'create(GL_RGBA, Water::targetSize / 2, Water::targetSize / 2,' "water's images a quarter of the size the passes render"
 slip water-correction scene/Water.cpp 'halfScale[5] = 0.5f;' 'halfScale[5] = -0.5f;' "water's images sampled upside down"
 slip sky-translation scene/SkyBox.cpp 'withoutTranslation(camera->local)' 'camera->local' "sky box moves with the camera"
 slip sky-mirror scene/SkyBox.cpp 'postMultiply(matrix, reflection);' 'preMultiply(matrix, reflection);' "sky mirrored in view space instead of the world"
