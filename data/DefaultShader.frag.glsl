@@ -2,74 +2,67 @@
 // Lit surfaces, drawn twice per pass and added up: once with the light's colour and
 // "ambientPower" 0 where the stencil says the point is lit (direct light only), then with
 // "lightColor" 0 and "ambientPower" 1 everywhere (ambient only).
+//
+// Both passes run all of this code: Mesa's software rasteriser (llvmpipe) executes a branch
+// on a uniform by masking, so both of its sides cost every fragment. The uniforms zero the
+// term a pass does not add, and what only one pass needs is kept cheap in the other.
 
 uniform float ambientPower;
 uniform float shininess;
-uniform vec3 camWorldPos;
-uniform vec3 lightPos;
-uniform vec3 ambientColor;   // the material's specular colour
+uniform vec3 ambientColor;     // the material's specular colour
 uniform vec4 lightColor;
 uniform sampler2D texDiffuse;  // unit 0
 uniform sampler2D nomalMap;    // unit 1, tangent space
+// "camWorldPos" and "lightPos" reach this stage as toEye and toLight.
 
-in vec3 worldPosition;
 in vec3 tint;
 in vec2 texCoord;
-in vec3 worldNormal;
-in vec3 worldTangent;
-in vec3 worldBitangent;
+in vec3 toLight;
+in vec3 toEye;
+in float normalUp;
 
 out vec4 fragColor;
 
 const vec3 skyLight = vec3(0.30, 0.34, 0.42);     // ambient from above
 const vec3 groundLight = vec3(0.16, 0.14, 0.11);  // ambient bounced from below
 const vec3 untexturedAlbedo = vec3(0.7);
+const vec3 flatNormal = vec3(0.0, 0.0, 1.0);       // the surface normal, in the tangent frame
 
-// A material without a texture has texture 0 bound, which has no size.
-bool hasTexture(sampler2D image)
+// A material without a texture has texture 0 bound, which has no image: drivers report its
+// size as 0, or (Mesa) sample a 1 x 1 black stand-in. Either way there is no texture.
+bool isMissing(sampler2D image, vec3 texel)
 {
-    return textureSize(image, 0).x > 0;
+    ivec2 size = textureSize(image, 0);
+    return size.x == 0 || (size == ivec2(1) && texel == vec3(0.0));
 }
 
-vec3 shadingNormal(vec3 normal)
+// Only the direct light uses the normal map. The ambient pass reads it at one point for all
+// its fragments: with no change across the surface llvmpipe's sampler filters one mipmap
+// level, from its cache, instead of two; a branch would not have skipped the read.
+vec3 shadingNormal(float directPass)
 {
-    if (!hasTexture(nomalMap))
-        return normal;
-    vec3 tangentSpace = texture(nomalMap, texCoord).rgb * 2.0 - 1.0;
-    mat3 tangentFrame = mat3(normalize(worldTangent), normalize(worldBitangent), normal);
-    vec3 mapped = tangentFrame * tangentSpace;
-    return dot(mapped, mapped) > 1e-8 ? normalize(mapped) : normal;
-}
-
-// Direct light from the point light: diffuse plus a highlight tinted by the material.
-vec3 directLight(vec3 albedo, vec3 surfaceNormal, vec3 normal)
-{
-    vec3 toLight = normalize(lightPos - worldPosition);
-    // A surface turned away from the light gets none, whatever its normal map says.
-    if (dot(surfaceNormal, toLight) <= 0.0)
-        return vec3(0.0);
-    vec3 toEye = normalize(camWorldPos - worldPosition);
-    float diffuse = max(dot(normal, toLight), 0.0);
-    float specular = pow(max(dot(normal, normalize(toLight + toEye)), 0.0), max(shininess, 1.0));
-    return lightColor.rgb * (albedo * diffuse + ambientColor * specular);
-}
-
-// Light from the sky above and the ground below, blended by where the normal points.
-vec3 ambientLight(vec3 albedo, vec3 normal)
-{
-    return ambientPower * albedo * mix(groundLight, skyLight, 0.5 + 0.5 * normal.y);
+    vec3 texel = texture(nomalMap, texCoord * directPass).rgb;
+    vec3 mapped = texel * 2.0 - 1.0;
+    return isMissing(nomalMap, texel) || dot(mapped, mapped) <= 1e-8 ? flatNormal : normalize(mapped);
 }
 
 void main()
 {
-    vec3 albedo = tint * (hasTexture(texDiffuse) ? texture(texDiffuse, texCoord).rgb : untexturedAlbedo);
-    vec3 surfaceNormal = normalize(worldNormal);
-    vec3 normal = shadingNormal(surfaceNormal);
-    // Each of the two passes needs only one of the terms; the other would come out as 0.
-    vec3 color = vec3(0.0);
-    if (lightColor != vec4(0.0))
-        color += directLight(albedo, surfaceNormal, normal);
-    if (ambientPower != 0.0)
-        color += ambientLight(albedo, normal);
-    fragColor = vec4(color, 1.0);
+    vec3 texel = texture(texDiffuse, texCoord).rgb;
+    vec3 albedo = tint * (isMissing(texDiffuse, texel) ? untexturedAlbedo : texel);
+    float directPass = lightColor == vec4(0.0) ? 0.0 : 1.0;
+    vec3 normal = shadingNormal(directPass);
+
+    // Direct light from the point light: diffuse plus a highlight tinted by the material. A
+    // surface turned away from the light gets none, whatever its normal map says.
+    vec3 light = normalize(toLight);
+    float diffuse = max(dot(normal, light), 0.0);
+    float specular = pow(max(dot(normal, normalize(light + normalize(toEye))), 0.0), max(shininess, 1.0));
+    float facing = toLight.z > 0.0 ? 1.0 : 0.0;
+    vec3 direct = facing * lightColor.rgb * (albedo * diffuse + ambientColor * specular);
+
+    // Light from the sky above and the ground below, blended by where the surface faces.
+    vec3 ambient = ambientPower * albedo * mix(groundLight, skyLight, 0.5 + 0.5 * normalUp);
+
+    fragColor = vec4(direct + ambient, 1.0);
 }

@@ -5,6 +5,7 @@
 
 #include "ScenePassSupport.h"
 
+#include "gl/Uniforms.h"
 #include "scene/Common3DObject.h"
 
 #include <memory>
@@ -63,4 +64,47 @@ TEST(ScenePassGLTest, EachCasterIsExtrudedAsClosedOnlyWhenKnownToBeClosedAndKnow
         EXPECT_EQ(uniformInt(renderer.shadowVolumeProgram, "robust"), c.robust);
         EXPECT_EQ(uniformInt(renderer.shadowVolumeProgram, "isMirrored"), mirrored ? 1 : 0);
     }
+}
+
+// Texture 0 has no image: some drivers report its size as 0, Mesa samples a 1 x 1 black
+// stand-in. Either way the surface must get the untextured albedo and its own normal.
+TEST(ScenePassGLTest, AMaterialWithoutTexturesIsLitWithTheUntexturedAlbedoAndTheSurfaceNormal)
+{
+    Renderer& renderer = rendererWithScene();
+    // A square facing the eye at the origin, 5 in front of it, with its frame along the axes.
+    Vertex corners[4] = {};
+    for (int k = 0; k < 4; ++k) {
+        corners[k].position[0] = k % 2 ? 2.0f : -2.0f;
+        corners[k].position[1] = k / 2 ? 2.0f : -2.0f;
+        corners[k].position[2] = -5.0f;
+        corners[k].normal[2] = corners[k].tangent[0] = corners[k].bitangent[1] = 1.0f;
+    }
+    const GLuint indices[6] = {0, 1, 2, 2, 1, 3};
+    Mesh mesh;
+    Material untextured;
+    untextured.indexCount = 6;
+    std::vector<Material*> materials = {&untextured};
+    {
+        StdoutCapture quiet;
+        mesh.upload(indices, 6, corners, 4, false);
+    }
+    Common3DObject square;
+    square.mesh = &mesh;
+    square.materials = &materials;
+    square.program = &renderer.defaultProgram;
+
+    // Direct light only, from straight in front: a flat normal takes all of it.
+    setUniform(renderer.defaultProgram, "ViewMatrix", Mat4());
+    setUniform3(renderer.defaultProgram, "camWorldPos", Vec4(0, 0, 0, 1));
+    setUniform3(renderer.defaultProgram, "lightPos", Vec4(0, 0, 10, 1));
+    setUniform4(renderer.defaultProgram, "lightColor", Vec4(1, 1, 1, 1));
+    setUniform(renderer.defaultProgram, "ambientPower", 0.0f);
+    glDrawBuffer(GL_BACK);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    square.draw();
+    glFinish();
+    const std::vector<unsigned char> centre = readPixels(400, 300, 1, 1);
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_NEAR(centre[channel], 0.7 * 255, 2) << "channel " << channel;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -4,6 +4,8 @@
 //     loaded once more by a fresh DataLoader (the scene assembly does them all in one call);
 //   - frame time (median, 95th percentile, frames per second) at 1280 x 1024 and 1920 x 1080,
 //     each frame rendered at a fixed animation time and closed with glFinish;
+//   - the floor at 1280 x 1024: the same frames with constant-colour surfaces in place of the
+//     default program's fragment shader, in turn with real frames, and the ratio real / floor;
 //   - per pass (refraction, reflection, screen) and per step inside a pass: GL timer queries,
 //     main-thread time, and wall time with every step closed by glFinish;
 //   - GL calls per frame, peak resident memory.
@@ -19,7 +21,9 @@
 
 #include "SceneSteps.h"
 #include "app/Renderer.h"
+#include "app/ShaderPrograms.h"
 #include "gl/ProgramCache.h"
+#include "gl/Uniforms.h"
 #include "loader/DataLoader.h"
 
 #include <GL/glew.h>
@@ -32,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -202,6 +207,92 @@ void measureFrames(int width, int height, int frames)
     fprintf(report, "  %4dx%-4d  median %7.1f ms (%5.1f fps)   95th percentile %7.1f ms (%5.1f fps)   mean %7.1f ms\n",
             width, height, summary.median, 1000.0 / summary.median, summary.percentile95,
             1000.0 / summary.percentile95, summary.mean);
+}
+
+// The floor's surfaces: one colour, no texture, no light. What the real frame costs beyond
+// the floor is the surface shading.
+const char* const floorFragmentSource = R"(#version 150 core
+out vec4 fragColor;
+void main()
+{
+    fragColor = vec4(0.5, 0.5, 0.5, 1.0);
+}
+)";
+
+// The default program's vertex stage and attribute bindings with the floor's fragment stage.
+// The frame sets the view, the cut plane mode and the light through Renderer::defaultProgram
+// and each draw its model matrix, so only the uniforms set once are copied over.
+GLuint buildFloorProgram()
+{
+    const GLuint defaultProgram = Renderer::instance().defaultProgram;
+    GLuint program = glCreateProgram();
+    loadShader(&program, GL_VERTEX_SHADER, "DefaultShader.vert.glsl");
+    const GLuint fragment = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(fragment, 1, &floorFragmentSource, nullptr);
+    glCompileShader(fragment);
+    checkStatus(fragment);
+    glAttachShader(program, fragment);
+    glDeleteShader(fragment);
+    GLint attributes = 0;
+    glGetProgramiv(defaultProgram, GL_ACTIVE_ATTRIBUTES, &attributes);
+    for (GLint index = 0; index < attributes; ++index) {
+        char name[64];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(defaultProgram, GLuint(index), sizeof name, nullptr, &size, &type, name);
+        glBindAttribLocation(program, GLuint(glGetAttribLocation(defaultProgram, name)), name);
+    }
+    glLinkProgram(program);
+    checkStatus(program);
+
+    Mat4 projection;
+    glGetUniformfv(defaultProgram, glGetUniformLocation(defaultProgram, "ProjectionMatrix"), projection.m.data());
+    setUniform(program, "ProjectionMatrix", projection);
+    float cutPlaneHeight = 0;
+    glGetUniformfv(defaultProgram, glGetUniformLocation(defaultProgram, "cutPlaneHeight"), &cutPlaneHeight);
+    setUniform(program, "cutPlaneHeight", cutPlaneHeight);
+    return program;
+}
+
+// CPU time of all the process's threads, the rasteriser's included, in milliseconds.
+double processCpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) * 1e-6;
+}
+
+// Real and floor frames in turn at each animation time, so that whatever else the machine
+// does meanwhile weighs on both alike; the CPU time ratio hardly depends on that load at all.
+// The scene objects hold the address of Renderer::defaultProgram, so changing its value
+// changes their program.
+void measureFloor(int frames)
+{
+    Renderer& renderer = Renderer::instance();
+    const GLuint realProgram = renderer.defaultProgram;
+    const GLuint floorProgram = buildFloorProgram();
+    std::vector<double> realTimes, floorTimes, realCpu, floorCpu;
+    for (int frame = -3; frame < frames; ++frame) {  // three warm-up frames each
+        const float time = animationTimeOf(std::max(frame, 0), frames);
+        const double realStart = processCpuMilliseconds();
+        const double realTime = renderFrameAt(time);
+        const double floorStart = processCpuMilliseconds();
+        renderer.defaultProgram = floorProgram;
+        const double floorTime = renderFrameAt(time);
+        renderer.defaultProgram = realProgram;
+        if (frame >= 0) {
+            realTimes.push_back(realTime);
+            floorTimes.push_back(floorTime);
+            realCpu.push_back(floorStart - realStart);
+            floorCpu.push_back(processCpuMilliseconds() - floorStart);
+        }
+    }
+    const double realMedian = summarise(realTimes).median, floorMedian = summarise(floorTimes).median;
+    fprintf(report,
+            "  %4dx%-4d  floor (constant-colour surfaces) median %7.1f ms; real frames in turn with it median "
+            "%7.1f ms; real / floor %.2f (CPU time %.2f)\n",
+            renderer.windowWidth, renderer.windowHeight, floorMedian, realMedian, realMedian / floorMedian,
+            summarise(realCpu).median / summarise(floorCpu).median);
 }
 
 // Per pass and step, the median over frames of what the tracker measured in each frame.
@@ -433,6 +524,7 @@ int main(int argc, char** argv)
     fprintf(report, "\nFrame time, %d frames over the camera loop, each closed by glFinish\n", frames);
     measureFrames(1280, 1024, frames);
     const long peakAtTargetSize = peakResidentKilobytes();
+    measureFloor(frames);
     measureFrames(1920, 1080, frames);
 
     resizeWindow(1280, 1024);
