@@ -89,6 +89,7 @@ slip sky-translation scene/SkyBox.cpp 'withoutTranslation(camera->local)' 'camer
 slip sky-mirror scene/SkyBox.cpp 'postMultiply(matrix, reflection);' 'preMultiply(matrix, reflection);' "sky mirrored in view space instead of the world"
 slip light-path scene/Light.cpp 'translate(local, point.x, point.y, point.z, Global);' 'translate(local, point.x, point.y, point.z, Local);' "light's path scaled by its size"
 # The shaders: lighting, cut plane, extrusion.
+slip light-frame data/DefaultShader.vert.glsl 'toLight = (lightPos - world.xyz) * tangentFrame;' 'toLight = tangentFrame * (lightPos - world.xyz);' "direction to the light turned out of the tangent frame instead of into it"
 slip ambient-light data/DefaultShader.frag.glsl '0.5 + 0.5 * normalUp' '0.5 - 0.5 * normalUp' "ambient light from below brighter than from the sky"
 slip fresnel data/WaterShader.frag.glsl 'mix(refraction, reflection, fresnel)' 'mix(reflection, refraction, fresnel)' "water reflects where it should refract"
 slip cut-plane data/Mini.vert.glsl 'cutPlaneHeight - world.y' 'world.y - cutPlaneHeight' "depth pre-pass keeps what lies above the water"
