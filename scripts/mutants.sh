@@ -4,7 +4,7 @@
 # never changed), which is rebuilt incrementally (plain build) and tested. Prints one line per
 # slip, caught (with the tests that failed), missed, or equivalent (with the reason it cannot
 # change anything a user or caller sees, not run), and a total. Not part of the test command:
-# it takes about half an hour on two cores, a quarter of it the baseline run of the whole suite
+# it takes about 40 minutes on two cores, a tenth of it the baseline run of the whole suite
 # on the unchanged copy, and six minutes more for every slip that no test catches. Exits
 # non-zero when a slip is missed, does not build, or its text no longer occurs exactly once.
 # A slip's text must occur exactly once in its file; where one line is not unique, the text
