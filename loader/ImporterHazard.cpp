@@ -54,9 +54,9 @@ bool readTag(std::string_view text, size_t at, Tag& tag)
             ++i;
             continue;
         }
-        const size_t attributeEnd = endOfName(i);
-        const std::string_view attribute = text.substr(i, std::max(attributeEnd, i + 1) - i);
-        i = std::max(attributeEnd, i + 1);
+        const size_t attributeEnd = std::max(endOfName(i), i + 1);
+        const std::string_view attribute = text.substr(i, attributeEnd - i);
+        i = attributeEnd;
         while (i < text.size() && isSpace(text[i]))
             ++i;
         if (i >= text.size() || text[i] != '=')
@@ -101,16 +101,16 @@ double number(const Tag& tag, std::string_view name, double fallback)
 // The sum of the numbers in text, each a run of digits.
 double sumOfNumbers(std::string_view text)
 {
-    double sum = 0.0, number = 0.0;
+    double sum = 0.0, current = 0.0;
     for (const char c : text) {
         if (c >= '0' && c <= '9') {
-            number = number * 10.0 + (c - '0');
+            current = current * 10.0 + (c - '0');
         } else {
-            sum += number;
-            number = 0.0;
+            sum += current;
+            current = 0.0;
         }
     }
-    return sum + number;
+    return sum + current;
 }
 
 const char* const oversizedCount =
@@ -151,7 +151,8 @@ std::string findImporterHazard(const std::string& document)
         const size_t contentEnd = std::min(text.find('<', at), text.size());
         const std::string_view content = text.substr(at, contentEnd - at);
 
-        if (number(tag, "count", 0.0) > fileSize)
+        const double count = number(tag, "count", 0.0);
+        if (count > fileSize)
             return oversizedCount;
 
         if (tag.name == "p" && !tag.empty) {
@@ -164,12 +165,11 @@ std::string findImporterHazard(const std::string& document)
             if (sumOfNumbers(content) > fileSize)
                 return oversizedCount;
         } else if (tag.name == "float_array" || tag.name == "Name_array" || tag.name == "IDREF_array") {
-            const double count = number(tag, "count", 0.0);
             if (count < 0.0)
                 return "the count of a data array is not a plain number";
             arraySizes[tag.attributes["id"]] = count;
         } else if (tag.name == "accessor") {
-            accessors.push_back({tag.attributes["source"], number(tag, "count", 0.0), number(tag, "offset", 0.0),
+            accessors.push_back({tag.attributes["source"], count, number(tag, "offset", 0.0),
                                  number(tag, "stride", 1.0)});
             if (accessors.back().count < 0.0 || accessors.back().offset < 0.0 || accessors.back().stride < 0.0)
                 return "the count, offset or stride of an accessor is not a plain number";

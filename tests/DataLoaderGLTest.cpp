@@ -30,18 +30,8 @@ struct Loaded {
         }
     }
 
-    template <typename T>
-    std::vector<T> read(GLuint buffer) const
-    {
-        glBindBuffer(GL_COPY_READ_BUFFER, buffer);
-        GLint bytes = 0;
-        glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
-        std::vector<T> values(size_t(bytes) / sizeof(T));
-        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, bytes, values.data());
-        return values;
-    }
-    std::vector<GLuint> indices() const { return read<GLuint>(mesh.indexBuffer.id); }
-    std::vector<Vertex> vertices() const { return read<Vertex>(mesh.vertexBuffer.id); }
+    std::vector<GLuint> indices() const { return readBuffer<GLuint>(mesh.indexBuffer.id); }
+    std::vector<Vertex> vertices() const { return readBuffer<Vertex>(mesh.vertexBuffer.id); }
 };
 
 // Writes a PNG through DevIL of 8-bit pixels, each of a different colour, so that a row

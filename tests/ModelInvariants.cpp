@@ -30,21 +30,6 @@ double dot(const float* a, const float* b)
     return double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2];
 }
 
-template <typename T>
-std::vector<T> readBuffer(GLuint buffer)
-{
-    if (buffer == 0)
-        return {};
-    // The copy-read target leaves the bindings the loader left behind alone.
-    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
-    GLint bytes = 0;
-    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
-    std::vector<T> values(size_t(bytes) / sizeof(T));
-    glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(values.size() * sizeof(T)), values.data());
-    glBindBuffer(GL_COPY_READ_BUFFER, 0);
-    return values;
-}
-
 // Finite floats only; unit tangent and bitangent at a right angle to the normal's direction.
 // The first broken vertex is reported.
 bool checkVertices(const std::vector<Vertex>& vertices, std::vector<std::string>& broken)

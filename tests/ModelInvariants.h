@@ -10,6 +10,22 @@
 #include <string>
 #include <vector>
 
+// The whole of a GL buffer's data (none for buffer 0). Read through the copy-read target, which
+// leaves the bindings a vertex array holds alone.
+template <typename T>
+std::vector<T> readBuffer(GLuint buffer)
+{
+    if (buffer == 0)
+        return {};
+    glBindBuffer(GL_COPY_READ_BUFFER, buffer);
+    GLint bytes = 0;
+    glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<T> values(size_t(bytes) / sizeof(T));
+    glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(values.size() * sizeof(T)), values.data());
+    glBindBuffer(GL_COPY_READ_BUFFER, 0);
+    return values;
+}
+
 // A mesh with adjacency as loadModel left it, read back from its GL buffers.
 struct PreparedModel {
     std::vector<Vertex> vertices;

@@ -1,6 +1,7 @@
 #include "ShadowRayCast.h"
 
 #include "GLTestSupport.h"
+#include "ModelInvariants.h"
 
 #include "gl/Vertex.h"
 
@@ -14,19 +15,11 @@ constexpr double Point::*axes[3] = {&Point::x, &Point::y, &Point::z};
 
 } // namespace
 
-// The copy-read target leaves the vertex array's index binding alone.
 Occluders::Occluders(const std::vector<Renderable*>& casters, bool mirrored)
 {
     for (Renderable* object : casters) {
-        GLint size = 0;
-        glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->vertexBuffer.id);
-        glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
-        std::vector<Vertex> vertices(size_t(size) / sizeof(Vertex));
-        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, size, vertices.data());
-        std::vector<GLuint> indices(object->mesh->indexCount);
-        glBindBuffer(GL_COPY_READ_BUFFER, object->mesh->indexBuffer.id);
-        glGetBufferSubData(GL_COPY_READ_BUFFER, 0, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data());
-        glBindBuffer(GL_COPY_READ_BUFFER, 0);
+        const std::vector<Vertex> vertices = readBuffer<Vertex>(object->mesh->vertexBuffer.id);
+        const std::vector<GLuint> indices = readBuffer<GLuint>(object->mesh->indexBuffer.id);
 
         const bool wasReflected = std::exchange(object->reflected, mirrored);
         const Mat4 world = object->worldMatrix();

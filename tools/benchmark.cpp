@@ -20,9 +20,9 @@
 // the benchmark checks in them that loading ended with GL error 0.
 
 #include "SceneSteps.h"
+#include "SceneWindow.h"
 #include "app/Renderer.h"
 #include "app/ShaderPrograms.h"
-#include "gl/ProgramCache.h"
 #include "gl/Uniforms.h"
 #include "loader/DataLoader.h"
 
@@ -30,7 +30,6 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -54,15 +53,13 @@ double millisecondsBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-constexpr int passCount = PassCount;
-
 enum class Measure { Nothing, TimerQueries, MainThread, FinishEachStep };
 
 struct StepTracker {
     Measure measure = Measure::Nothing;
-    GLuint queries[passCount][StepCount] = {};
-    bool queried[passCount][StepCount] = {};
-    double milliseconds[passCount][StepCount] = {};
+    GLuint queries[PassCount][StepCount] = {};
+    bool queried[PassCount][StepCount] = {};
+    double milliseconds[PassCount][StepCount] = {};
     Clock::time_point stepStart;
     bool counting = false;
     std::map<std::string, long> calls;
@@ -178,15 +175,11 @@ float animationTimeOf(int frame, int frames)
     return 16.0f * float(frame) / float(frames);
 }
 
-// One frame at a fixed animation time: the clock step inside renderFrame is then the
-// fraction of a millisecond since these lines.
-double renderFrameAt(float animationTime)
+// One frame at a fixed animation time, closed by glFinish, in milliseconds.
+double timedFrameAt(float animationTime)
 {
-    Renderer& renderer = Renderer::instance();
-    renderer.animationTime = animationTime;
-    renderer.lastFrameTime = glutGet(GLUT_ELAPSED_TIME);
     const Clock::time_point start = Clock::now();
-    renderer.renderFrame();
+    renderFrameAt(animationTime);
     glFinish();
     return millisecondsBetween(start, Clock::now());
 }
@@ -198,11 +191,11 @@ void measureFrames(int width, int height, int frames)
         return;
     }
     for (int warmUp = 0; warmUp < 5; ++warmUp)
-        renderFrameAt(animationTimeOf(warmUp, 5));
+        timedFrameAt(animationTimeOf(warmUp, 5));
     std::vector<double> times;
     times.reserve(size_t(frames));
     for (int frame = 0; frame < frames; ++frame)
-        times.push_back(renderFrameAt(animationTimeOf(frame, frames)));
+        times.push_back(timedFrameAt(animationTimeOf(frame, frames)));
     const Summary summary = summarise(times);
     fprintf(report, "  %4dx%-4d  median %7.1f ms (%5.1f fps)   95th percentile %7.1f ms (%5.1f fps)   mean %7.1f ms\n",
             width, height, summary.median, 1000.0 / summary.median, summary.percentile95,
@@ -275,10 +268,10 @@ void measureFloor(int frames)
     for (int frame = -3; frame < frames; ++frame) {  // three warm-up frames each
         const float time = animationTimeOf(std::max(frame, 0), frames);
         const double realStart = processCpuMilliseconds();
-        const double realTime = renderFrameAt(time);
+        const double realTime = timedFrameAt(time);
         const double floorStart = processCpuMilliseconds();
         renderer.defaultProgram = floorProgram;
-        const double floorTime = renderFrameAt(time);
+        const double floorTime = timedFrameAt(time);
         renderer.defaultProgram = realProgram;
         if (frame >= 0) {
             realTimes.push_back(realTime);
@@ -298,17 +291,17 @@ void measureFloor(int frames)
 // Per pass and step, the median over frames of what the tracker measured in each frame.
 void measureSteps(Measure measure, int frames, const char* title)
 {
-    std::vector<double> samples[passCount][StepCount];
+    std::vector<double> samples[PassCount][StepCount];
     std::vector<double> frameTimes;
     for (int frame = 0; frame < frames; ++frame) {
         tracker = StepTracker{};
         tracker.measure = measure;
         if (measure == Measure::TimerQueries)
-            glGenQueries(passCount * StepCount, &tracker.queries[0][0]);
+            glGenQueries(PassCount * StepCount, &tracker.queries[0][0]);
         watchSteps(&trackerWatcher);
-        frameTimes.push_back(renderFrameAt(animationTimeOf(frame, frames)));
+        frameTimes.push_back(timedFrameAt(animationTimeOf(frame, frames)));
         watchSteps(nullptr);
-        for (int pass = 0; pass < passCount; ++pass)
+        for (int pass = 0; pass < PassCount; ++pass)
             for (int step = 0; step < StepCount; ++step) {
                 double milliseconds = tracker.milliseconds[pass][step];
                 if (measure == Measure::TimerQueries && tracker.queried[pass][step]) {
@@ -319,7 +312,7 @@ void measureSteps(Measure measure, int frames, const char* title)
                 samples[pass][step].push_back(milliseconds);
             }
         if (measure == Measure::TimerQueries)
-            glDeleteQueries(passCount * StepCount, &tracker.queries[0][0]);
+            glDeleteQueries(PassCount * StepCount, &tracker.queries[0][0]);
     }
     tracker = StepTracker{};
 
@@ -329,7 +322,7 @@ void measureSteps(Measure measure, int frames, const char* title)
         fprintf(report, " %15s", name);
     fprintf(report, " %10s\n", "pass total");
     double allPasses = 0;
-    for (int pass = 0; pass < passCount; ++pass) {
+    for (int pass = 0; pass < PassCount; ++pass) {
         fprintf(report, "  %-11s", passNames[pass]);
         double total = 0;
         for (int step = 0; step < StepCount; ++step) {
@@ -490,7 +483,7 @@ int main(int argc, char** argv)
     glFinish();
     const Clock::time_point firstFrameDone = Clock::now();
     const int firstFrameWidth = renderer.windowWidth, firstFrameHeight = renderer.windowHeight;
-    const double secondFrame = renderFrameAt(0.0f);
+    const double secondFrame = timedFrameAt(0.0f);
     const int fullScreenWidth = glutGet(GLUT_SCREEN_WIDTH), fullScreenHeight = glutGet(GLUT_SCREEN_HEIGHT);
     // After the start-up figures, so that they carry no cost of the benchmark's own.
     watchGlewEntryPoints();

@@ -25,7 +25,7 @@ struct Colour {
 // A colour and what it stands for, for a legend.
 struct Swatch {
     Colour colour;
-    std::string label;  // digits, '+', ':' and the capitals of the words the legends use
+    std::string label;  // digits, '+' and the capitals of the words the legends use
 };
 
 // From the framebuffer bound for reading, width x height pixels from its lower left corner.

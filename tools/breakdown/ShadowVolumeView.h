@@ -23,7 +23,6 @@ public:
     // Captures what the shadow-volume program emits for one of its draws, with its uniforms as
     // they are now. Call it right after the draw. Leaves the shadow-volume program current.
     void capture(const DrawCall& call);
-    GLuint capturedTriangles() const { return triangles; }
 
     // Copies the depth of the framebuffer bound for reading into target, which then decides
     // which volume faces lie behind the scene's surfaces. Call it after the depth pre-pass.

@@ -20,6 +20,7 @@
 #include "app/Renderer.h"
 #include "gl/FrameBuffer.h"
 #include "gl/Texture.h"
+#include "scene/Water.h"
 
 #include <GL/glew.h>
 
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr int offScreenSize = 1024;  // the water's two targets
+constexpr int offScreenSize = Water::targetSize;
 
 enum Picture {
     RefractionTexture,
@@ -214,6 +215,8 @@ class VolumesCounted : public StepWatcher {
 public:
     explicit VolumesCounted(ShadowVolumeView& view) : view(view) {}
 
+    // Before every draw, not once at the step's start: the scene pass sets its own stencil
+    // operations after the step has begun.
     void beforeDraw(Pass, Step step) override
     {
         if (step == ShadowVolumes)
