@@ -11,7 +11,11 @@ build=$(realpath "${1:-build}")
 picture=$(realpath -m "${2:-docs/okv-own-model.png}")
 models=/usr/share/assimp/models/Collada
 
-source scripts/virtual-display.sh
+if [ $# -eq 0 ]; then
+    source scripts/built-with-display.sh
+else
+    source scripts/virtual-display.sh
+fi
 
 # Inside the build directory, so that nothing is left elsewhere when a step fails.
 copy=$build/own-model

@@ -12,6 +12,7 @@
 # Seeds: the models the build generates and Assimp's own COLLADA test models (assimp-testmodels).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-dependencies.sh
 
 runs=""
 seconds=600

@@ -54,7 +54,7 @@ step "GCC build" build build
 step "GCC tests" run_tests build 600
 
 step "Clang build" build build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
-# The bad-data runs (dozens of program starts, five minutes) test the loader's answers to
+# The bad-data runs (dozens of program starts, two minutes) test the loader's answers to
 # broken files; the GCC and sanitizer builds cover them.
 step "Clang tests" run_tests build-clang 600 -E "$compiler_independent|BadDataProgramTest"
 # The import fuzzer (built in the Clang build), briefly and with a fixed random seed, so that
