@@ -21,9 +21,17 @@ void Renderer::renderFrame()
     const int32_t now = glutGet(GLUT_ELAPSED_TIME);
     animationTime += float(now - lastFrameTime) * clockRate;
     lastFrameTime = now;
+    renderFrameAt(animationTime);
+    glutSwapBuffers();
+    glutPostRedisplay();
+}
 
-    camera.update(animationTime * cameraRate);
-    light.animate(animationTime * lightRate);
+void Renderer::renderFrameAt(float time)
+{
+    if (frameObserver)
+        frameObserver->beforeFrame();
+    camera.update(time * cameraRate);
+    light.animate(time * lightRate);
     // The water's specular glint uses the unmirrored light.
     light.reflected = false;
 
@@ -35,7 +43,7 @@ void Renderer::renderFrame()
     setUniform(lightProgram, "ViewMatrix", view);
     setUniform(miniProgram, "ViewMatrix", view);
     setUniform(waterProgram, "ViewMatrix", view);
-    const float waves = animationTime * waterRate;
+    const float waves = time * waterRate;
     setUniform(waterProgram, "time", waves - std::floor(waves));
     setUniform3(waterProgram, "camWorldPos", eye);
     // The water program calls the light's position "lightWorldPos"; the default and shadow
@@ -53,20 +61,27 @@ void Renderer::renderFrame()
     setUniform(miniProgram, "cutPlaneMode", belowCutPlane);
 
     water->refractionBuffer.bind();
-    renderScenePass(GL_COLOR_ATTACHMENT0, false, refractionLists.depthObjects, refractionLists.shadowCasters,
-                    refractionLists.litObjects);
+    renderPass(ScenePass::Refraction, GL_COLOR_ATTACHMENT0, refractionLists);
     water->refractionBuffer.unbind();
 
     water->reflectionBuffer.bind();
-    renderScenePass(GL_COLOR_ATTACHMENT0, true, reflectionLists.depthObjects, reflectionLists.shadowCasters,
-                    reflectionLists.litObjects);
+    renderPass(ScenePass::Reflection, GL_COLOR_ATTACHMENT0, reflectionLists);
     water->reflectionBuffer.unbind();
 
     glViewport(0, 0, windowWidth, windowHeight);
     setUniform(defaultProgram, "cutPlaneMode", everything);
     setUniform(miniProgram, "cutPlaneMode", everything);
-    renderScenePass(GL_BACK, false, screenLists.depthObjects, screenLists.shadowCasters, screenLists.litObjects);
+    renderPass(ScenePass::Screen, GL_BACK, screenLists);
+    if (frameObserver)
+        frameObserver->afterFrame();
+}
 
-    glutSwapBuffers();
-    glutPostRedisplay();
+void Renderer::renderPass(ScenePass pass, GLenum drawBuffer, const RenderLists& lists)
+{
+    const bool mirrored = pass == ScenePass::Reflection;
+    if (frameObserver)
+        frameObserver->beforePass(pass, mirrored);
+    renderScenePass(drawBuffer, mirrored, lists.depthObjects, lists.shadowCasters, lists.litObjects);
+    if (frameObserver)
+        frameObserver->afterPass(pass, mirrored);
 }

@@ -49,7 +49,13 @@ void Renderer::reshape(int width, int height)
     windowWidth = width;
     windowHeight = height == 0 ? 1 : height;
     glViewport(0, 0, windowWidth, windowHeight);
+    const Mat4 projection = projectionMatrix();
+    for (GLuint program : {defaultProgram, skyProgram, lightProgram, shadowVolumeProgram, miniProgram, waterProgram})
+        setUniform(program, "ProjectionMatrix", projection);
+}
 
+Mat4 Renderer::projectionMatrix() const
+{
     // Right-handed perspective, focal factor 1.5, near 1, far 2000; the constants are the
     // exact float values of -(far + near) / (far - near) and -2 far near / (far - near).
     const float aspect = float(windowWidth) / float(windowHeight);
@@ -60,7 +66,5 @@ void Renderer::reshape(int width, int height)
     projection[10] = -1.0010005f;
     projection[11] = -1.0f;
     projection[14] = -2.0010004f;
-
-    for (GLuint program : {defaultProgram, skyProgram, lightProgram, shadowVolumeProgram, miniProgram, waterProgram})
-        setUniform(program, "ProjectionMatrix", projection);
+    return projection;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FrameObserver.h"
 #include "app/RenderLists.h"
 #include "math/Camera.h"
 #include "math/Mat4.h"
@@ -33,6 +34,7 @@ public:
     Water* water = nullptr;
     float animationTime = 0.0f;
     int32_t lastFrameTime = 0;  // GLUT elapsed milliseconds at the previous frame
+    FrameObserver* frameObserver = nullptr;  // null in the program; tools and tests set one
 
     static Renderer& instance();
 
@@ -46,14 +48,32 @@ public:
     void loadScene();
     // Appends the fixed eye and target paths to the camera.
     void buildCameraPaths();
-    // Advances the clock, moves camera and light and renders the three passes.
+    // Advances the clock from the GLUT timer, renders the frame at the new animation time,
+    // swaps the buffers and asks for the next frame.
     void renderFrame();
+    // The frame at an animation time, into the back buffer: camera and light moved there, the
+    // per-frame uniforms, the three passes. Touches neither the clock nor the window; the
+    // tools and tests render their frames with it.
+    void renderFrameAt(float time);
     void renderScenePass(GLenum drawBuffer, bool mirrored, const std::vector<Renderable*>& depthObjects,
                          const std::vector<Renderable*>& shadowCasters,
                          const std::vector<Renderable*>& litObjects);
     // Viewport and projection for a window of width x height. Leaves waterProgram current.
     void reshape(int width, int height);
+    // The projection reshape gives every program, for the current window size.
+    Mat4 projectionMatrix() const;
 
 private:
     Renderer() = default;
+
+    // renderScenePass for one pass of the frame, told to the observer.
+    void renderPass(ScenePass pass, GLenum drawBuffer, const RenderLists& lists);
+    // The steps of renderScenePass, in its order (ScenePass.cpp).
+    void clearTarget(bool mirrored, const std::vector<Renderable*>& litObjects,
+                     const std::vector<Renderable*>& shadowCasters, const std::vector<Renderable*>& depthObjects);
+    void depthPrePass(const std::vector<Renderable*>& depthObjects);
+    void shadowVolumes(bool mirrored, const std::vector<Renderable*>& shadowCasters);
+    void skyAndLight(GLenum drawBuffer);
+    void litPass(const std::vector<Renderable*>& litObjects);
+    void ambientPass(const std::vector<Renderable*>& litObjects);
 };

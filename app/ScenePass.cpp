@@ -20,6 +20,27 @@ bool castsFromClosedVolume(const Renderable* object)
     return object->closedVolume || (object->mesh && object->mesh->adjacency && object->mesh->closed);
 }
 
+// Tells the frame's observer, if there is one, where a step begins and where it ends.
+class ObservedStep {
+public:
+    ObservedStep(FrameObserver* observer, SceneStep step) : observer(observer), step(step)
+    {
+        if (observer)
+            observer->beforeStep(step);
+    }
+    ~ObservedStep()
+    {
+        if (observer)
+            observer->afterStep(step);
+    }
+    ObservedStep(const ObservedStep&) = delete;
+    ObservedStep& operator=(const ObservedStep&) = delete;
+
+private:
+    FrameObserver* const observer;
+    const SceneStep step;
+};
+
 } // namespace
 
 // Renders the scene once into the bound target with depth-fail stencil shadows.
@@ -31,13 +52,25 @@ void Renderer::renderScenePass(GLenum drawBuffer, bool mirrored, const std::vect
                                const std::vector<Renderable*>& shadowCasters,
                                const std::vector<Renderable*>& litObjects)
 {
-    // Mirroring reverses every triangle's winding, so front and back swap roles.
-    const GLenum culledFace = mirrored ? GL_FRONT : GL_BACK;
-    const GLenum incrementFace = mirrored ? GL_FRONT : GL_BACK;
-    const GLenum decrementFace = mirrored ? GL_BACK : GL_FRONT;
+    clearTarget(mirrored, litObjects, shadowCasters, depthObjects);
+    depthPrePass(depthObjects);
+    shadowVolumes(mirrored, shadowCasters);
+    skyAndLight(drawBuffer);
+    litPass(litObjects);
+    ambientPass(litObjects);
+}
 
+// Leaves the target cleared (colour, depth, stencil 0) and the pass on its side of the mirror:
+// the culled face, the reflected flag of every listed object, the sky box and the light, and
+// the light's position on the shadow-volume and default programs.
+void Renderer::clearTarget(bool mirrored, const std::vector<Renderable*>& litObjects,
+                           const std::vector<Renderable*>& shadowCasters,
+                           const std::vector<Renderable*>& depthObjects)
+{
+    const ObservedStep observed(frameObserver, SceneStep::Clear);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glCullFace(culledFace);
+    // Mirroring reverses every triangle's winding, so front and back swap roles.
+    glCullFace(mirrored ? GL_FRONT : GL_BACK);
 
     for (const auto* list : {&litObjects, &shadowCasters, &depthObjects})
         for (Renderable* object : *list)
@@ -48,8 +81,13 @@ void Renderer::renderScenePass(GLenum drawBuffer, bool mirrored, const std::vect
     setUniform(shadowVolumeProgram, "isMirrored", mirrored ? 1 : 0);
     setUniform3(shadowVolumeProgram, "lightPos", light.getWorldPosition());
     setUniform3(defaultProgram, "lightPos", light.getWorldPosition());
+}
 
-    // Depth pre-pass, without colour.
+// Leaves the scene's depth laid down, no colour buffer selected, depth writes on and
+// miniProgram current.
+void Renderer::depthPrePass(const std::vector<Renderable*>& depthObjects)
+{
+    const ObservedStep observed(frameObserver, SceneStep::DepthPrePass);
     glDrawBuffer(GL_NONE);
     glDepthMask(GL_TRUE);
     useProgram(miniProgram);
@@ -57,9 +95,17 @@ void Renderer::renderScenePass(GLenum drawBuffer, bool mirrored, const std::vect
         setUniform(miniProgram, "ModelMatrix", object->worldMatrix());
         drawWholeMesh(object);
     }
+}
 
-    // Shadow volumes: count depth failures of both faces in one pass. Depth clamping keeps
-    // the caps extruded to infinity from being clipped by the far plane.
+// Leaves in the stencil buffer how many volumes enclose each surface point; stencil test and
+// depth clamping on, culling and depth writes off, shadowVolumeProgram current.
+void Renderer::shadowVolumes(bool mirrored, const std::vector<Renderable*>& shadowCasters)
+{
+    const ObservedStep observed(frameObserver, SceneStep::ShadowVolumes);
+    const GLenum incrementFace = mirrored ? GL_FRONT : GL_BACK;
+    const GLenum decrementFace = mirrored ? GL_BACK : GL_FRONT;
+    // Count depth failures of both faces in one pass. Depth clamping keeps the caps extruded
+    // to infinity from being clipped by the far plane.
     glEnable(GL_STENCIL_TEST);
     glEnable(GL_DEPTH_CLAMP);
     glDepthMask(GL_FALSE);
@@ -73,8 +119,14 @@ void Renderer::renderScenePass(GLenum drawBuffer, bool mirrored, const std::vect
         setUniform(shadowVolumeProgram, "ModelMatrix", object->worldMatrix());
         drawWholeMesh(object);
     }
+}
 
-    // Back to colour, only where no volume encloses the surface.
+// Leaves the sky box and the light drawn where no volume encloses the surface, colour going
+// to drawBuffer again, culling on, depth clamping off, and the stencil test on, passing only
+// count 0 and changing nothing; depth writes stay off.
+void Renderer::skyAndLight(GLenum drawBuffer)
+{
+    const ObservedStep observed(frameObserver, SceneStep::SkyAndLight);
     glDisable(GL_DEPTH_CLAMP);
     glEnable(GL_CULL_FACE);
     glDrawBuffer(drawBuffer);
@@ -83,15 +135,25 @@ void Renderer::renderScenePass(GLenum drawBuffer, bool mirrored, const std::vect
 
     skyBox->draw();
     light.draw();
+}
 
-    // Direct light, in lit pixels only; blending is off, so they are overwritten.
+// Leaves the direct light drawn in lit pixels only (blending is off, so they are
+// overwritten), with the light's colour and "ambientPower" 0 on the default program.
+void Renderer::litPass(const std::vector<Renderable*>& litObjects)
+{
+    const ObservedStep observed(frameObserver, SceneStep::Lit);
     setUniform4(defaultProgram, "lightColor", light.getColor());
     setUniform(defaultProgram, "ambientPower", 0.0f);
     setUniform4(waterProgram, "lightColor", light.getColor());
     for (Renderable* object : litObjects)
         object->draw();
+}
 
-    // Ambient light added everywhere, in shadow and in light alike.
+// Leaves the ambient light added everywhere, in shadow and in light alike; stencil test and
+// blending off, depth writes on, "lightColor" 0 and "ambientPower" 1 on the default program.
+void Renderer::ambientPass(const std::vector<Renderable*>& litObjects)
+{
+    const ObservedStep observed(frameObserver, SceneStep::Ambient);
     glDisable(GL_STENCIL_TEST);
     glDepthMask(GL_TRUE);
     glEnable(GL_BLEND);

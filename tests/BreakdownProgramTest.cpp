@@ -4,7 +4,7 @@
 // add up to the frame, the stencil picture must be non-zero exactly where a ray cast on the
 // CPU finds shadow, and the volume pictures must show front and back faces.
 
-#include "Picture.h"
+#include "ImageDifference.h"
 #include "ScenePassSupport.h"
 #include "ShadowRayCast.h"
 
@@ -23,10 +23,9 @@ constexpr int width = 800, height = 600;
 constexpr float animationTime = 6.7f;
 const char* const animationTimeArgument = "6.7";
 
-// The frame part of a picture (without the legend below it), one value per pixel, with GL's
-// bottom row first.
+// A picture of the frame, one value per pixel, with GL's bottom row first.
 template <typename Value, typename Classify>
-std::vector<Value> framePixels(const Picture& picture, Classify classify)
+std::vector<Value> framePixels(const Image& picture, Classify classify)
 {
     std::vector<Value> values(size_t(width) * size_t(height));
     for (int y = 0; y < height; ++y)
@@ -73,17 +72,17 @@ TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhat
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     // Every picture the tool writes is in docs/frame/, and nothing else is.
-    std::map<std::string, Picture> pictures;
+    std::map<std::string, Image> pictures;
     for (const auto& file : std::filesystem::directory_iterator(output.path()))
         if (file.path().extension() == ".png")
-            pictures[file.path().filename().string()] = loadPicture(file.path().string());
+            pictures[file.path().filename().string()] = loadImage(file.path().string());
     size_t documented = 0;
     for (const auto& file : std::filesystem::directory_iterator(OKV_DOCS_DIR "/frame")) {
         SCOPED_TRACE(file.path().string());
         ++documented;
-        const Picture picture = loadPicture(file.path().string());
-        const Picture& again = pictures[file.path().filename().string()];
-        ASSERT_GE(again.height, height);
+        const Image picture = loadImage(file.path().string());
+        const Image& again = pictures[file.path().filename().string()];
+        ASSERT_EQ(again.height, height);
         ASSERT_EQ(picture.rgb.size(), again.rgb.size());
         EXPECT_LT(differingShare(picture, again), 0.002);
     }
@@ -91,10 +90,10 @@ TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhat
 
     // The colour steps add up to the frame: where the ambient step drew, the lit step's
     // colour plus the ambient's; elsewhere the sky and the light.
-    const Picture& final = pictures["11-screen-final.png"];
-    const Picture& lit = pictures["09-screen-lit.png"];
-    const Picture& ambient = pictures["10-screen-ambient.png"];
-    const Picture& skyAndLight = pictures["08-screen-sky-and-light.png"];
+    const Image& final = pictures["11-screen-final.png"];
+    const Image& lit = pictures["09-screen-lit.png"];
+    const Image& ambient = pictures["10-screen-ambient.png"];
+    const Image& skyAndLight = pictures["08-screen-sky-and-light.png"];
     size_t differing = 0;
     for (size_t at = 0; at < final.rgb.size(); at += 3) {
         const bool drawn = ambient.rgb[at] || ambient.rgb[at + 1] || ambient.rgb[at + 2];
@@ -129,8 +128,8 @@ TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhat
     Renderer& renderer = rendererWithScene();
     ASSERT_EQ(renderer.windowWidth, width);
     ASSERT_EQ(renderer.windowHeight, height);
-    renderFrameAt(renderer, animationTime);
-    Target screen(width, height, projectionOf(renderer), renderer.camera.worldMatrix());
+    renderer.renderFrameAt(animationTime);
+    Target screen(width, height, renderer.projectionMatrix(), renderer.camera.worldMatrix());
     screen.stencil = framePixels<unsigned char>(pictures["07-screen-stencil.png"], counted);
     const Agreement agreement = compareWithRayCast(renderer, screen, false, renderer.screenLists.shadowCasters, 3);
     EXPECT_GT(agreement.compared, 5000);

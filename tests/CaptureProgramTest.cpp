@@ -4,7 +4,7 @@
 // captured anew (the README says how).
 
 #include "GLTestSupport.h"
-#include "Picture.h"
+#include "ImageDifference.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@ namespace {
 void expectSameFrame(const std::string& picture, const std::string& capture)
 {
     SCOPED_TRACE(picture);
-    const Picture inDocs = loadPicture(std::string(OKV_DOCS_DIR "/") + picture);
-    const Picture captured = loadPicture(capture);
+    const Image inDocs = loadImage(std::string(OKV_DOCS_DIR "/") + picture);
+    const Image captured = loadImage(capture);
     ASSERT_EQ(captured.width, 1280);
     ASSERT_EQ(captured.height, 960);
     ASSERT_EQ(inDocs.rgb.size(), captured.rgb.size());
@@ -64,8 +64,8 @@ TEST(CaptureProgramTest, TheReadmeAnimationBeginsWithAFrameOfTheCurrentProgram)
                                 "' 480 360 6.00 > /dev/null && convert '" OKV_DOCS_DIR "/okv-demo.gif[0]' '" +
                                 shots.path() + "/first.png'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const Picture animation = loadPicture(shots.path() + "/first.png");
-    const Picture capture = loadPicture(shots.path() + "/okv-6.00.png");
+    const Image animation = loadImage(shots.path() + "/first.png");
+    const Image capture = loadImage(shots.path() + "/okv-6.00.png");
     ASSERT_EQ(animation.width, 480);
     ASSERT_EQ(animation.rgb.size(), capture.rgb.size());
     long difference = 0;

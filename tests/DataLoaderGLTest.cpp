@@ -1,7 +1,7 @@
 #include "DataLoaderCollada.h"
 #include "GLTestSupport.h"
 #include "ModelInvariants.h"
-#include "Picture.h"
+#include "common/Image.h"
 
 #include "loader/DataLoader.h"
 
@@ -299,7 +299,7 @@ TEST_F(DataLoaderGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnpackAli
         writeImage(path, test.width, 3, test.format);
         const std::unique_ptr<Texture> texture(loader->loadTexture(path));
         ASSERT_NE(texture, nullptr);
-        EXPECT_EQ(readTexture(texture->id, test.width, 3), loadPicture(path).rgb);
+        EXPECT_EQ(readTexture(texture->id, test.width, 3), loadImage(path).rgb);
         for (GLenum size : {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE, GL_TEXTURE_ALPHA_SIZE}) {
             GLint bits = -1;
             glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, size, &bits);

@@ -4,6 +4,8 @@
 
 #include "ScenePassSupport.h"
 
+#include <GL/freeglut.h>
+
 #include <cmath>
 
 namespace {

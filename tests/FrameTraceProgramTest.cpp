@@ -1,10 +1,13 @@
-// The GL calls of one frame of the real program, recorded with apitrace: three scene passes
-// with their face and stencil state in order, and no vertex array or program bound twice in
-// a row.
+// The GL calls of one frame, recorded with apitrace. The real program's frame: three scene
+// passes with their face and stencil state in order, and no vertex array or program bound
+// twice in a row. The frame as the capture tool renders it, with the frame's observer marking
+// every pass and step as a debug group: the passes and steps in order under the program's own
+// names, each step holding its own state calls and draws.
 
 #include "GLTestSupport.h"
 #include "ProgramRun.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -15,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+using Calls = std::vector<std::string>;
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -35,35 +40,133 @@ struct RepeatedBinds {
     }
 };
 
-// The state calls of a scene pass, in order, drawing colour into drawBuffer. Mirroring swaps
-// the culled face, which is also the one whose depth failures count up.
-std::vector<std::string> passStory(bool mirrored, const std::string& drawBuffer)
+bool isStateCall(const std::string& call)
+{
+    static const std::regex stateCall(
+        "gl(CullFace|DrawBuffer|DepthMask|StencilFunc|StencilOpSeparate|BlendEquation|BlendFunc)\\(.*|"
+        "gl(Enable|Disable)\\(cap = GL_(STENCIL_TEST|DEPTH_CLAMP|CULL_FACE|BLEND)\\)");
+    return std::regex_match(call, stateCall);
+}
+
+bool isPassClear(const std::string& call)
+{
+    return startsWith(call, "glClear(") && call.find("GL_STENCIL_BUFFER_BIT") != std::string::npos;
+}
+
+Calls matching(const Calls& calls, bool (*keep)(const std::string&))
+{
+    Calls kept;
+    for (const std::string& call : calls)
+        if (keep(call))
+            kept.push_back(call);
+    return kept;
+}
+
+bool isDraw(const std::string& call)
+{
+    return startsWith(call, "glDrawElements(");
+}
+
+size_t countOf(const Calls& calls, const std::string& part)
+{
+    size_t count = 0;
+    for (const std::string& call : calls)
+        count += call.find(part) != std::string::npos;
+    return count;
+}
+
+struct Step {
+    std::string name;
+    Calls stateCalls;  // in order
+};
+
+// The steps of a scene pass, named as the program names them, with their state calls in
+// order, drawing colour into drawBuffer. Mirroring swaps the culled face, which is also the
+// one whose depth failures count up.
+std::vector<Step> passSteps(bool mirrored, const std::string& drawBuffer)
 {
     const std::string culled = mirrored ? "GL_FRONT" : "GL_BACK", increment = culled;
     const std::string decrement = mirrored ? "GL_BACK" : "GL_FRONT", keep = "sfail = GL_KEEP, ";
     return {
-        "glCullFace(mode = " + culled + ")",
-        "glDrawBuffer(mode = GL_ZERO)",  // GL_NONE, which apitrace names by value
-        "glDepthMask(flag = GL_TRUE)",
-        "glEnable(cap = GL_STENCIL_TEST)",
-        "glEnable(cap = GL_DEPTH_CLAMP)",
-        "glDepthMask(flag = GL_FALSE)",
-        "glDisable(cap = GL_CULL_FACE)",
-        "glStencilFunc(func = GL_ALWAYS, ref = 0, mask = 255)",
-        "glStencilOpSeparate(face = " + increment + ", " + keep + "dpfail = GL_INCR_WRAP, dppass = GL_KEEP)",
-        "glStencilOpSeparate(face = " + decrement + ", " + keep + "dpfail = GL_DECR_WRAP, dppass = GL_KEEP)",
-        "glDisable(cap = GL_DEPTH_CLAMP)",
-        "glEnable(cap = GL_CULL_FACE)",
-        "glDrawBuffer(mode = " + drawBuffer + ")",
-        "glStencilOpSeparate(face = GL_FRONT_AND_BACK, " + keep + "dpfail = GL_KEEP, dppass = GL_KEEP)",
-        "glStencilFunc(func = GL_EQUAL, ref = 0, mask = 255)",
-        "glDisable(cap = GL_STENCIL_TEST)",
-        "glDepthMask(flag = GL_TRUE)",
-        "glEnable(cap = GL_BLEND)",
-        "glBlendEquation(mode = GL_FUNC_ADD)",
-        "glBlendFunc(sfactor = GL_ONE, dfactor = GL_ONE)",
-        "glDisable(cap = GL_BLEND)",
+        {"clear", {"glCullFace(mode = " + culled + ")"}},
+        {"depth pre-pass",
+         {
+             "glDrawBuffer(mode = GL_ZERO)",  // GL_NONE, which apitrace names by value
+             "glDepthMask(flag = GL_TRUE)",
+         }},
+        {"shadow volumes",
+         {
+             "glEnable(cap = GL_STENCIL_TEST)",
+             "glEnable(cap = GL_DEPTH_CLAMP)",
+             "glDepthMask(flag = GL_FALSE)",
+             "glDisable(cap = GL_CULL_FACE)",
+             "glStencilFunc(func = GL_ALWAYS, ref = 0, mask = 255)",
+             "glStencilOpSeparate(face = " + increment + ", " + keep + "dpfail = GL_INCR_WRAP, dppass = GL_KEEP)",
+             "glStencilOpSeparate(face = " + decrement + ", " + keep + "dpfail = GL_DECR_WRAP, dppass = GL_KEEP)",
+         }},
+        {"sky and light",
+         {
+             "glDisable(cap = GL_DEPTH_CLAMP)",
+             "glEnable(cap = GL_CULL_FACE)",
+             "glDrawBuffer(mode = " + drawBuffer + ")",
+             "glStencilOpSeparate(face = GL_FRONT_AND_BACK, " + keep + "dpfail = GL_KEEP, dppass = GL_KEEP)",
+             "glStencilFunc(func = GL_EQUAL, ref = 0, mask = 255)",
+         }},
+        {"lit", {}},
+        {"ambient",
+         {
+             "glDisable(cap = GL_STENCIL_TEST)",
+             "glDepthMask(flag = GL_TRUE)",
+             "glEnable(cap = GL_BLEND)",
+             "glBlendEquation(mode = GL_FUNC_ADD)",
+             "glBlendFunc(sfactor = GL_ONE, dfactor = GL_ONE)",
+             "glDisable(cap = GL_BLEND)",
+         }},
     };
+}
+
+struct Pass {
+    std::string name;
+    bool mirrored;
+    std::string drawBuffer;
+};
+const Pass passes[] = {{"refraction", false, "GL_COLOR_ATTACHMENT0"},
+                       {"reflection", true, "GL_COLOR_ATTACHMENT0"},
+                       {"screen", false, "GL_BACK"}};
+
+std::string dumpOf(const std::string& trace)
+{
+    return commandOutput("apitrace dump --color=never --call-nos=no '" + trace + "'");
+}
+
+// A debug group of a trace, with the calls made directly inside it and its inner groups.
+struct Group {
+    std::string name;
+    Calls calls;
+    std::vector<Group> groups;
+};
+
+// The first group named "frame" in a dump.
+Group firstFrame(const std::string& dump)
+{
+    std::istringstream lines(dump);
+    std::vector<Group> open;
+    for (std::string call; std::getline(lines, call);) {
+        if (startsWith(call, "glPushDebugGroup(")) {
+            const size_t message = call.find("message = \"") + 11;
+            open.push_back({call.substr(message, call.rfind('"') - message), {}, {}});
+        } else if (startsWith(call, "glPopDebugGroup(") && !open.empty()) {
+            Group closed = open.back();
+            open.pop_back();
+            if (open.empty() && closed.name == "frame")
+                return closed;
+            if (!open.empty())
+                open.back().groups.push_back(closed);
+        } else if (!open.empty() && startsWith(call, "gl")) {
+            open.back().calls.push_back(call);
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -88,34 +191,79 @@ TEST(FrameTraceProgramTest, OneFrameRendersThreePassesWithTheirFaceAndStencilSta
     ASSERT_TRUE(started) << program.standardOutput() << program.standardError();
     EXPECT_EQ(program.waitForExit(60), 0) << program.standardError();
 
-    static const std::regex stateCall(
-        "gl(CullFace|DrawBuffer|DepthMask|StencilFunc|StencilOpSeparate|BlendEquation|BlendFunc)\\(.*|"
-        "gl(Enable|Disable)\\(cap = GL_(STENCIL_TEST|DEPTH_CLAMP|CULL_FACE|BLEND)\\)");
-    std::istringstream dump(commandOutput("apitrace dump --color=never --call-nos=no '" + trace + "'"));
-    std::string call;
+    std::istringstream dump(dumpOf(trace));
     RepeatedBinds arrays{"glBindVertexArray(array = "}, programs{"glUseProgram(program = "};
-    int frame = 0, passes = 0;
-    std::vector<std::string> story;
-    while (std::getline(dump, call)) {
+    int frame = 0, passCount = 0;
+    Calls story;
+    for (std::string call; std::getline(dump, call);) {
         frame += startsWith(call, "glXSwapBuffers(");
         // Across the whole run, frames and start-up alike.
         arrays.see(call);
         programs.see(call);
         if (frame != 1)
             continue;
-        if (startsWith(call, "glClear(") && call.find("GL_STENCIL_BUFFER_BIT") != std::string::npos)
-            ++passes;
-        else if (std::regex_match(call, stateCall))
+        if (isPassClear(call))
+            ++passCount;
+        else if (isStateCall(call))
             story.push_back(call);
     }
     ASSERT_GE(frame, 2) << "fewer than two whole frames were traced";
     EXPECT_EQ(arrays.count, 0);
     EXPECT_EQ(programs.count, 0);
-    EXPECT_EQ(passes, 3);
-    std::vector<std::string> expected;
-    // Refraction, reflection, screen.
-    for (const auto& pass : {passStory(false, "GL_COLOR_ATTACHMENT0"), passStory(true, "GL_COLOR_ATTACHMENT0"),
-                             passStory(false, "GL_BACK")})
-        expected.insert(expected.end(), pass.begin(), pass.end());
+    EXPECT_EQ(passCount, 3);
+    Calls expected;
+    for (const Pass& pass : passes)
+        for (const Step& step : passSteps(pass.mirrored, pass.drawBuffer))
+            expected.insert(expected.end(), step.stateCalls.begin(), step.stateCalls.end());
     EXPECT_EQ(story, expected);
+}
+
+TEST(FrameTraceProgramTest, TheObservedFrameNamesItsPassesAndStepsInOrderAndEachStepMakesItsOwnCallsAndDraws)
+{
+    TemporaryDirectory directory;
+    const std::string trace = directory.path() + "/capture.trace";
+    const std::string command = "cd '" OKV_DATA_DIR "' && apitrace trace --output='" + trace + "' '" +
+                                OKV_CAPTURE_BINARY "' '" + directory.path() + "' 320 240 6.7 > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const Group frame = firstFrame(dumpOf(trace));
+    ASSERT_EQ(frame.groups.size(), 3u) << "passes in the frame";
+
+    for (size_t p = 0; p < 3; ++p) {
+        const Group& pass = frame.groups[p];
+        SCOPED_TRACE(passes[p].name + " pass");
+        EXPECT_EQ(pass.name, passes[p].name);
+        // Every call of the pass belongs to one of its steps.
+        EXPECT_EQ(pass.calls, Calls{});
+        const std::vector<Step> expected = passSteps(passes[p].mirrored, passes[p].drawBuffer);
+        ASSERT_EQ(pass.groups.size(), expected.size());
+        for (size_t s = 0; s < expected.size(); ++s) {
+            SCOPED_TRACE(expected[s].name);
+            EXPECT_EQ(pass.groups[s].name, expected[s].name);
+            EXPECT_EQ(matching(pass.groups[s].calls, isStateCall), expected[s].stateCalls);
+        }
+
+        // What each step draws, and only it.
+        const auto callsOf = [&pass](size_t step) { return pass.groups[step].calls; };
+        EXPECT_EQ(matching(callsOf(0), isPassClear).size(), 1u);
+        EXPECT_EQ(matching(callsOf(0), isDraw), Calls{});
+        // The depth of every depth object.
+        EXPECT_GE(matching(callsOf(1), isDraw).size(), 1u);
+        // The casters' adjacency triangles, each told whether its mesh is closed.
+        const Calls volumes = matching(callsOf(2), isDraw);
+        EXPECT_GE(volumes.size(), 1u);
+        EXPECT_EQ(countOf(volumes, "mode = GL_TRIANGLES_ADJACENCY"), volumes.size());
+        EXPECT_EQ(countOf(callsOf(2), "name = \"robust\""), volumes.size());
+        // The sky box, with its cube map, then the light.
+        const Calls skyAndLight = callsOf(3);
+        const Calls skyAndLightDraws = matching(skyAndLight, isDraw);
+        EXPECT_EQ(skyAndLightDraws.size(), 2u);
+        const auto cubeMap = std::find_if(skyAndLight.begin(), skyAndLight.end(), [](const std::string& call) {
+            return call.find("target = GL_TEXTURE_CUBE_MAP") != std::string::npos;
+        });
+        EXPECT_LT(cubeMap - skyAndLight.begin(), std::find_if(skyAndLight.begin(), skyAndLight.end(), isDraw) -
+                                                     skyAndLight.begin());
+        // The lit objects, twice.
+        EXPECT_GE(matching(callsOf(4), isDraw).size(), 1u);
+        EXPECT_EQ(matching(callsOf(4), isDraw), matching(callsOf(5), isDraw));
+    }
 }

@@ -6,7 +6,6 @@
 #include "GLTestSupport.h"
 #include "app/Renderer.h"
 
-#include <GL/freeglut.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -24,13 +23,4 @@ inline Renderer& rendererWithScene()
         renderer.reshape(800, 600);
     }
     return renderer;
-}
-
-// Renders one frame at animation time t without letting the clock move.
-inline void renderFrameAt(Renderer& renderer, float t)
-{
-    renderer.animationTime = t;
-    renderer.lastFrameTime = glutGet(GLUT_ELAPSED_TIME);
-    renderer.renderFrame();
-    glFinish();
 }

@@ -17,8 +17,8 @@ TEST(ShadowGLTest, StencilCountMatchesARayCastInTheScreenAndTheReflectionPass)
     int shadowedSamples = 0;
     for (const float time : {0.3f, 1.5f, 2.6f, 7.0f, 8.5f}) {
         SCOPED_TRACE("animation time " + std::to_string(time));
-        renderFrameAt(renderer, time);
-        const Mat4 projection = projectionOf(renderer);
+        renderer.renderFrameAt(time);
+        const Mat4 projection = renderer.projectionMatrix();
         const Mat4 view = renderer.camera.worldMatrix();
 
         // Depth and stencil are not swapped with the colour, so they still hold the screen pass.

@@ -175,11 +175,3 @@ Agreement compareWithRayCast(Renderer& renderer, const Target& target, bool mirr
     return compareShadows(target, {light.x, light.y, light.z}, {eye.x, eye.y, eye.z}, Occluders(casters, mirrored),
                           spacing);
 }
-
-Mat4 projectionOf(Renderer& renderer)
-{
-    Mat4 projection;
-    glGetUniformfv(renderer.defaultProgram, glGetUniformLocation(renderer.defaultProgram, "ProjectionMatrix"),
-                   projection.m.data());
-    return projection;
-}

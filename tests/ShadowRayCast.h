@@ -72,6 +72,3 @@ struct Agreement {
 // edges and depth steps cannot decide it.
 Agreement compareWithRayCast(Renderer& renderer, const Target& target, bool mirrored,
                              const std::vector<Renderable*>& casters, int spacing);
-
-// The projection every pass renders with.
-Mat4 projectionOf(Renderer& renderer);

@@ -7,7 +7,7 @@
 // and blend mipmap levels slightly differently, as GL allows.
 
 #include "GLTestSupport.h"
-#include "Picture.h"
+#include "common/Image.h"
 #include "ProgramRun.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ namespace {
 constexpr int width = 640, height = 480;
 constexpr int tolerance = 16;  // levels a channel may differ by anywhere
 
-int difference(const Picture& a, const Picture& b, size_t pixel)
+int difference(const Image& a, const Image& b, size_t pixel)
 {
     int largest = 0;
     for (size_t channel = 0; channel < 3; ++channel)
@@ -31,7 +31,7 @@ int difference(const Picture& a, const Picture& b, size_t pixel)
 
 // Whether the 3 x 3 block around (x, y) spans more than the tolerance in some channel: an
 // edge of geometry or of a shadow, or a texture's sharp detail.
-bool onEdge(const Picture& picture, int x, int y)
+bool onEdge(const Image& picture, int x, int y)
 {
     for (size_t channel = 0; channel < 3; ++channel) {
         int low = 255, high = 0;
@@ -67,8 +67,8 @@ TEST(SoftpipeProgramTest, TwoReadmeFramesMatchLlvmpipesExceptOnEdges)
 
     for (const char* frame : {"okv-7.png", "okv-1.5.png"}) {
         SCOPED_TRACE(frame);
-        const Picture reference = loadPicture(llvmpipe.path() + "/" + frame);
-        const Picture second = loadPicture(softpipe.path() + "/" + frame);
+        const Image reference = loadImage(llvmpipe.path() + "/" + frame);
+        const Image second = loadImage(softpipe.path() + "/" + frame);
         ASSERT_EQ(reference.rgb.size(), size_t(width) * height * 3);
         ASSERT_EQ(second.rgb.size(), reference.rgb.size());
         int differing = 0, differingOffEdges = 0;

@@ -1,28 +1,28 @@
 // Frame and start-up benchmark of the real scene, built through the program's own code
-// (Renderer::instance, initWindow, initShaders, loadScene, renderFrame). Prints:
+// (Renderer::instance, initWindow, initShaders, loadScene, renderFrameAt). Prints:
 //   - start-up: window, shaders, scene, first frame, and each model, texture and the sky box
 //     loaded once more by a fresh DataLoader (the scene assembly does them all in one call);
 //   - frame time (median, 95th percentile, frames per second) at 1280 x 1024 and 1920 x 1080,
-//     each frame rendered at a fixed animation time and closed with glFinish;
+//     each frame rendered at a fixed animation time, swapped and closed with glFinish;
 //   - the floor at 1280 x 1024: the same frames with constant-colour surfaces in place of the
 //     default program's fragment shader, in turn with real frames, and the ratio real / floor;
-//   - per pass (refraction, reflection, screen) and per step inside a pass: GL timer queries,
-//     main-thread time, and wall time with every step closed by glFinish;
-//   - GL calls per frame, peak resident memory.
+//   - per pass (refraction, reflection, screen) and per step inside a pass, as the frame's
+//     observer tells them (app/FrameObserver.h): GL timer queries, main-thread time, and wall
+//     time with every step closed by glFinish;
+//   - GL calls per frame, from apitrace, and peak resident memory.
 //
 // Run from the data directory on an X screen of at least 1920 x 1080:
 //   Xvfb :26 -screen 0 1920x1080x24 +extension GLX &
-//   cd build/data && DISPLAY=:26 ../tools/okv_benchmark [--frames N] [--no-multisample]
-// --no-multisample is an experiment: it drops GLUT_MULTISAMPLE from the display mode the
-// program asks for, to show what the multisampled window costs.
+//   cd build/data && DISPLAY=:26 ../tools/okv_benchmark [--frames N]
 //
 // The program's own console lines go to a temporary file, so that the figures stay readable;
 // the benchmark checks in them that loading ended with GL error 0.
 
-#include "SceneSteps.h"
-#include "SceneWindow.h"
+#include "app/Callbacks.h"
 #include "app/Renderer.h"
 #include "app/ShaderPrograms.h"
+#include "common/SceneWindow.h"
+#include "common/TemporaryDirectory.h"
 #include "gl/Uniforms.h"
 #include "loader/DataLoader.h"
 
@@ -36,11 +36,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -52,74 +54,6 @@ double millisecondsBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
-
-enum class Measure { Nothing, TimerQueries, MainThread, FinishEachStep };
-
-struct StepTracker {
-    Measure measure = Measure::Nothing;
-    GLuint queries[PassCount][StepCount] = {};
-    bool queried[PassCount][StepCount] = {};
-    double milliseconds[PassCount][StepCount] = {};
-    Clock::time_point stepStart;
-    bool counting = false;
-    std::map<std::string, long> calls;
-} tracker;
-
-// Times the steps and counts the calls, as the tracker asks.
-class TrackerWatcher : public StepWatcher {
-public:
-    void stepChanged(Pass pass, Step ended, Step next) override
-    {
-        if (tracker.measure == Measure::Nothing)
-            return;
-        if (tracker.measure == Measure::FinishEachStep)
-            glFinish();
-        const Clock::time_point now = Clock::now();
-        if (ended != None) {
-            if (tracker.measure == Measure::TimerQueries)
-                glEndQuery(GL_TIME_ELAPSED);
-            else
-                tracker.milliseconds[pass][ended] += millisecondsBetween(tracker.stepStart, now);
-        }
-        tracker.stepStart = now;
-        if (next != None && tracker.measure == Measure::TimerQueries) {
-            glBeginQuery(GL_TIME_ELAPSED, tracker.queries[pass][next]);
-            tracker.queried[pass][next] = true;
-        }
-    }
-
-    void called(const char* name) override
-    {
-        if (tracker.counting)
-            ++tracker.calls[name];
-    }
-} trackerWatcher;
-
-} // namespace
-
-extern "C" {
-
-// Every frame ends with a swap: counting them tells when the main loop has rendered one.
-int swapCount = 0;
-void glutSwapBuffers()
-{
-    static const auto real = nextDefinition<decltype(&glutSwapBuffers)>("glutSwapBuffers");
-    ++swapCount;
-    real();
-}
-
-bool withoutMultisample = false;
-void glutInitDisplayMode(unsigned int mode)
-{
-    static const auto real = nextDefinition<decltype(&glutInitDisplayMode)>("glutInitDisplayMode");
-    real(withoutMultisample ? mode & ~unsigned(GLUT_MULTISAMPLE) : mode);
-}
-
-} // extern "C"
-
-namespace {
-
-// ---------------------------------------------------------------------------------------
 
 FILE* report = stdout;  // the figures; the program's own lines go elsewhere
 
@@ -144,42 +78,19 @@ Summary summarise(std::vector<double> values)
     return summary;
 }
 
-// Waits for the reshape callback to report the size, rendering whatever frames the main
-// loop asks for meanwhile.
-bool resizeWindow(int width, int height)
-{
-    Renderer& renderer = Renderer::instance();
-    // Leaving full screen restores the earlier size, which would overwrite a size asked for
-    // before it arrived.
-    if (glutGet(GLUT_FULL_SCREEN)) {
-        glutLeaveFullScreen();
-        for (int event = 0; event < 20 && glutGet(GLUT_FULL_SCREEN); ++event)
-            glutMainLoopEvent();
-    }
-    glutReshapeWindow(width, height);
-    const Clock::time_point end = Clock::now() + std::chrono::seconds(60);
-    while (Clock::now() < end) {
-        glutMainLoopEvent();
-        if (renderer.windowWidth == width && renderer.windowHeight == height)
-            return true;
-        usleep(1000);
-    }
-    std::fprintf(stderr, "okv_benchmark: asked for %dx%d, the window is %dx%d\n", width, height, renderer.windowWidth,
-                 renderer.windowHeight);
-    return false;
-}
-
 // The whole camera loop (8 path segments at 0.5 per animation unit) in even steps.
 float animationTimeOf(int frame, int frames)
 {
     return 16.0f * float(frame) / float(frames);
 }
 
-// One frame at a fixed animation time, closed by glFinish, in milliseconds.
+// One frame at a fixed animation time as the program shows it, swapped and closed by
+// glFinish, in milliseconds.
 double timedFrameAt(float animationTime)
 {
     const Clock::time_point start = Clock::now();
-    renderFrameAt(animationTime);
+    Renderer::instance().renderFrameAt(animationTime);
+    glutSwapBuffers();
     glFinish();
     return millisecondsBetween(start, Clock::now());
 }
@@ -214,10 +125,11 @@ void main()
 
 // The default program's vertex stage and attribute bindings with the floor's fragment stage.
 // The frame sets the view, the cut plane mode and the light through Renderer::defaultProgram
-// and each draw its model matrix, so only the uniforms set once are copied over.
+// and each draw its model matrix, so only the uniforms set once are set here.
 GLuint buildFloorProgram()
 {
-    const GLuint defaultProgram = Renderer::instance().defaultProgram;
+    const Renderer& renderer = Renderer::instance();
+    const GLuint defaultProgram = renderer.defaultProgram;
     GLuint program = glCreateProgram();
     loadShader(&program, GL_VERTEX_SHADER, "DefaultShader.vert.glsl");
     const GLuint fragment = glCreateShader(GL_FRAGMENT_SHADER);
@@ -237,13 +149,8 @@ GLuint buildFloorProgram()
     }
     glLinkProgram(program);
     checkStatus(program);
-
-    Mat4 projection;
-    glGetUniformfv(defaultProgram, glGetUniformLocation(defaultProgram, "ProjectionMatrix"), projection.m.data());
-    setUniform(program, "ProjectionMatrix", projection);
-    float cutPlaneHeight = 0;
-    glGetUniformfv(defaultProgram, glGetUniformLocation(defaultProgram, "cutPlaneHeight"), &cutPlaneHeight);
-    setUniform(program, "cutPlaneHeight", cutPlaneHeight);
+    setUniform(program, "ProjectionMatrix", renderer.projectionMatrix());
+    setUniform(program, "cutPlaneHeight", Water::planeHeight);
     return program;
 }
 
@@ -288,44 +195,90 @@ void measureFloor(int frames)
             summarise(realCpu).median / summarise(floorCpu).median);
 }
 
-// Per pass and step, the median over frames of what the tracker measured in each frame.
+enum class Measure { TimerQueries, MainThread, FinishEachStep };
+
+// The time of every step of every pass in one frame, measured as it is told.
+class StepTimer : public FrameObserver {
+public:
+    explicit StepTimer(Measure measure) : measure(measure)
+    {
+        if (measure == Measure::TimerQueries)
+            glGenQueries(scenePassCount * sceneStepCount, &queries[0][0]);
+    }
+
+    ~StepTimer() override
+    {
+        if (measure == Measure::TimerQueries)
+            glDeleteQueries(scenePassCount * sceneStepCount, &queries[0][0]);
+    }
+
+    StepTimer(const StepTimer&) = delete;
+    StepTimer& operator=(const StepTimer&) = delete;
+
+    void beforePass(ScenePass pass, bool) override { currentPass = int(pass); }
+
+    void beforeStep(SceneStep step) override
+    {
+        if (measure == Measure::FinishEachStep)
+            glFinish();
+        if (measure == Measure::TimerQueries)
+            glBeginQuery(GL_TIME_ELAPSED, queries[currentPass][int(step)]);
+        stepStart = Clock::now();
+    }
+
+    void afterStep(SceneStep step) override
+    {
+        if (measure == Measure::FinishEachStep)
+            glFinish();
+        if (measure == Measure::TimerQueries)
+            glEndQuery(GL_TIME_ELAPSED);
+        milliseconds[currentPass][int(step)] = millisecondsBetween(stepStart, Clock::now());
+    }
+
+    // After the frame.
+    double millisecondsOf(int pass, int step) const
+    {
+        if (measure != Measure::TimerQueries)
+            return milliseconds[pass][step];
+        GLuint64 nanoseconds = 0;
+        glGetQueryObjectui64v(queries[pass][step], GL_QUERY_RESULT, &nanoseconds);
+        return double(nanoseconds) * 1e-6;
+    }
+
+private:
+    const Measure measure;
+    GLuint queries[scenePassCount][sceneStepCount] = {};
+    double milliseconds[scenePassCount][sceneStepCount] = {};
+    int currentPass = 0;
+    Clock::time_point stepStart;
+};
+
+// Per pass and step, the median over frames of what the step timer measured in each frame.
 void measureSteps(Measure measure, int frames, const char* title)
 {
-    std::vector<double> samples[PassCount][StepCount];
+    Renderer& renderer = Renderer::instance();
+    std::vector<double> samples[scenePassCount][sceneStepCount];
     std::vector<double> frameTimes;
     for (int frame = 0; frame < frames; ++frame) {
-        tracker = StepTracker{};
-        tracker.measure = measure;
-        if (measure == Measure::TimerQueries)
-            glGenQueries(PassCount * StepCount, &tracker.queries[0][0]);
-        watchSteps(&trackerWatcher);
+        StepTimer timer(measure);
+        renderer.frameObserver = &timer;
         frameTimes.push_back(timedFrameAt(animationTimeOf(frame, frames)));
-        watchSteps(nullptr);
-        for (int pass = 0; pass < PassCount; ++pass)
-            for (int step = 0; step < StepCount; ++step) {
-                double milliseconds = tracker.milliseconds[pass][step];
-                if (measure == Measure::TimerQueries && tracker.queried[pass][step]) {
-                    GLuint64 nanoseconds = 0;
-                    glGetQueryObjectui64v(tracker.queries[pass][step], GL_QUERY_RESULT, &nanoseconds);
-                    milliseconds = double(nanoseconds) * 1e-6;
-                }
-                samples[pass][step].push_back(milliseconds);
-            }
-        if (measure == Measure::TimerQueries)
-            glDeleteQueries(PassCount * StepCount, &tracker.queries[0][0]);
+        renderer.frameObserver = nullptr;
+        for (int pass = 0; pass < scenePassCount; ++pass)
+            for (int step = 0; step < sceneStepCount; ++step)
+                samples[pass][step].push_back(timer.millisecondsOf(pass, step));
     }
-    tracker = StepTracker{};
 
     fprintf(report, "\n%s (median over %d frames, ms)\n", title, frames);
     fprintf(report, "  %-11s", "pass");
-    for (const char* name : stepNames)
-        fprintf(report, " %15s", name);
+    for (int step = 0; step < sceneStepCount; ++step)
+        fprintf(report, " %15s", nameOf(SceneStep(step)));
     fprintf(report, " %10s\n", "pass total");
     double allPasses = 0;
-    for (int pass = 0; pass < PassCount; ++pass) {
-        fprintf(report, "  %-11s", passNames[pass]);
+    for (int pass = 0; pass < scenePassCount; ++pass) {
+        fprintf(report, "  %-11s", nameOf(ScenePass(pass)));
         double total = 0;
-        for (int step = 0; step < StepCount; ++step) {
+        for (int step = 0; step < sceneStepCount; ++step) {
             const double median = summarise(samples[pass][step]).median;
             total += median;
             fprintf(report, " %15.2f", median);
@@ -333,24 +286,45 @@ void measureSteps(Measure measure, int frames, const char* title)
         allPasses += total;
         fprintf(report, " %10.2f\n", total);
     }
-    fprintf(report, "  sum of the passes %.2f ms; whole frame (renderFrame + glFinish) median %.2f ms\n", allPasses,
-            summarise(frameTimes).median);
+    fprintf(report, "  sum of the passes %.2f ms; whole frame (renderFrameAt + swap + glFinish) median %.2f ms\n",
+            allPasses, summarise(frameTimes).median);
 }
 
+// The GL calls of one frame, by function: apitrace records okv_capture rendering the frame
+// at animation time 1, whose frames carry debug groups named after the frame, its passes and
+// their steps; every call inside the "frame" group counts, but the groups' own.
 void countCallsPerFrame()
 {
-    tracker = StepTracker{};
-    tracker.counting = true;
-    watchSteps(&trackerWatcher);
-    renderFrameAt(1.0f);
-    watchSteps(nullptr);
+    const TemporaryDirectory scratch("okv-benchmark");
+    const std::string trace = (scratch.path() / "capture.trace").string();
+    const std::string log = (scratch.path() / "capture.log").string();
+    const std::string dump = (scratch.path() / "dump.txt").string();
+    const std::string command = "apitrace trace --output=\"" + trace + "\" \"" OKV_CAPTURE_BINARY "\" \"" +
+                                scratch.path().string() + "\" 320 240 1 > \"" + log + "\" 2>&1 && " +
+                                "apitrace dump --color=never --call-nos=no \"" + trace + "\" > \"" + dump + "\"";
+    if (std::system(command.c_str()) != 0) {
+        fprintf(report, "\nGL calls per frame: no trace (is apitrace installed?): %s\n", command.c_str());
+        return;
+    }
+    std::ifstream calls(dump);
+    std::map<std::string, long> counts;
+    int depth = 0;  // of debug groups, inside the first frame
+    for (std::string call; std::getline(calls, call);) {
+        const bool opens = call.rfind("glPushDebugGroup(", 0) == 0, closes = call.rfind("glPopDebugGroup(", 0) == 0;
+        if (depth == 0 && !(opens && call.find("message = \"frame\"") != std::string::npos))
+            continue;
+        depth += opens ? 1 : closes ? -1 : 0;
+        if (depth == 0)
+            break;
+        if (!opens && !closes && call.rfind("gl", 0) == 0)
+            ++counts[call.substr(0, call.find('('))];
+    }
     long total = 0;
     std::vector<std::pair<long, std::string>> byCount;
-    for (const auto& [name, count] : tracker.calls) {
+    for (const auto& [name, count] : counts) {
         total += count;
         byCount.push_back({count, name});
     }
-    tracker = StepTracker{};
     std::sort(byCount.rbegin(), byCount.rend());
     fprintf(report, "\nGL calls per frame: %ld (plus glutGet, glutSwapBuffers, glutPostRedisplay)\n ", total);
     for (const auto& [count, name] : byCount)
@@ -427,13 +401,22 @@ void timeLoaderItems()
     for (const char* model : {"sphere", "Tempel", "Becken", "Ground", "WaterPlane"})
         for (const char* kind : {"_diffuse.png", "_normal.png"}) {
             const std::string path = std::string("./models/") + model + kind;
-            if (access(path.c_str(), R_OK) != 0)
+            if (!std::filesystem::exists(path))
                 continue;
             const Clock::time_point start = Clock::now();
             textureLoader.loadTexture(path);
             glFinish();
             fprintf(report, "  %-52s %8.1f\n", path.c_str(), millisecondsBetween(start, Clock::now()));
         }
+}
+
+// The frames the main loop has shown, each rendered by the program's own display callback.
+int framesShown = 0;
+
+void displayAndCount()
+{
+    displayCallback();
+    ++framesShown;
 }
 
 } // namespace
@@ -444,49 +427,38 @@ int main(int argc, char** argv)
     const double processToMain = secondsSinceProcessStart();
     int frames = 60;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) {
             frames = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--no-multisample"))
-            withoutMultisample = true;
-        else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--no-multisample]   (run from the data directory)\n",
-                         argv[0]);
+        } else {
+            std::fprintf(stderr, "usage: %s [--frames N]   (run from the data directory)\n", argv[0]);
             return 2;
         }
     }
 
     // The figures keep the terminal; the program's lines go to a file checked afterwards.
+    const TemporaryDirectory scratch("okv-benchmark-output");
+    const std::string logName = (scratch.path() / "program-output.txt").string();
     std::fflush(stdout);
-    report = fdopen(dup(STDOUT_FILENO), "w");
+    report = fdopen(dup(fileno(stdout)), "w");
     setvbuf(report, nullptr, _IOLBF, 0);
-    char logName[] = "/tmp/okv-benchmark-output-XXXXXX";
-    const int log = mkstemp(logName);
-    dup2(log, STDOUT_FILENO);
-    close(log);
+    if (!std::freopen(logName.c_str(), "w", stdout)) {
+        std::fprintf(report, "okv_benchmark: cannot write %s\n", logName.c_str());
+        return 1;
+    }
 
     Renderer& renderer = Renderer::instance();
-    int windowArgc = 1;
-    renderer.initWindow(&windowArgc, argv);
-    glFinish();
-    const Clock::time_point windowDone = Clock::now();
-    renderer.initShaders();
-    glFinish();
-    const Clock::time_point shadersDone = Clock::now();
-    renderer.loadScene();
-    glFinish();
-    const Clock::time_point sceneDone = Clock::now();
-    // The program's own next steps: full screen, clock start, main loop until the first swap.
+    const SceneStart start = startScene(argv[0]);
+    // The program's own next steps: full screen, clock start, main loop until the first frame.
+    glutDisplayFunc(displayAndCount);
     glutFullScreen();
     renderer.lastFrameTime = glutGet(GLUT_ELAPSED_TIME);
-    while (swapCount == 0)
+    while (framesShown == 0)
         glutMainLoopEvent();
     glFinish();
     const Clock::time_point firstFrameDone = Clock::now();
     const int firstFrameWidth = renderer.windowWidth, firstFrameHeight = renderer.windowHeight;
     const double secondFrame = timedFrameAt(0.0f);
     const int fullScreenWidth = glutGet(GLUT_SCREEN_WIDTH), fullScreenHeight = glutGet(GLUT_SCREEN_HEIGHT);
-    // After the start-up figures, so that they carry no cost of the benchmark's own.
-    watchGlewEntryPoints();
     const double startupToFirstFrame = processToMain + millisecondsBetween(mainStart, firstFrameDone) / 1000.0;
 
     GLint samples = 0, stencilBits = 0, timerBits = 0;
@@ -496,21 +468,21 @@ int main(int argc, char** argv)
     glGetQueryiv(GL_TIME_ELAPSED, GL_QUERY_COUNTER_BITS, &timerBits);
 
     const char* threads = std::getenv("LP_NUM_THREADS");
-    fprintf(report, "okv_benchmark: %s, %s; window samples %d, stencil bits %d%s; LP_NUM_THREADS %s; %ld CPUs\n",
+    fprintf(report, "okv_benchmark: %s, %s; window samples %d, stencil bits %d; LP_NUM_THREADS %s; %u CPUs\n",
             reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-            reinterpret_cast<const char*>(glGetString(GL_VERSION)), samples, stencilBits,
-            withoutMultisample ? " (GLUT_MULTISAMPLE dropped for this run)" : "", threads ? threads : "unset",
-            sysconf(_SC_NPROCESSORS_ONLN));
+            reinterpret_cast<const char*>(glGetString(GL_VERSION)), samples, stencilBits, threads ? threads : "unset",
+            std::thread::hardware_concurrency());
 
     fprintf(report, "\nStart-up (ms)\n");
     fprintf(report, "  %-52s %8.1f\n", "process start to main", processToMain * 1000.0);
-    fprintf(report, "  %-52s %8.1f\n", "initWindow", millisecondsBetween(mainStart, windowDone));
-    fprintf(report, "  %-52s %8.1f\n", "initShaders", millisecondsBetween(windowDone, shadersDone));
-    fprintf(report, "  %-52s %8.1f\n", "loadScene (models, textures, sky box)", millisecondsBetween(shadersDone, sceneDone));
+    fprintf(report, "  %-52s %8.1f\n", "initWindow", millisecondsBetween(mainStart, start.windowCreated));
+    fprintf(report, "  %-52s %8.1f\n", "initShaders", millisecondsBetween(start.windowCreated, start.shadersBuilt));
+    fprintf(report, "  %-52s %8.1f\n", "loadScene (models, textures, sky box)",
+            millisecondsBetween(start.shadersBuilt, start.sceneLoaded));
     char label[96];
     std::snprintf(label, sizeof label, "first frame (at %dx%d, shader JIT included)", firstFrameWidth,
                   firstFrameHeight);
-    fprintf(report, "  %-52s %8.1f\n", label, millisecondsBetween(sceneDone, firstFrameDone));
+    fprintf(report, "  %-52s %8.1f\n", label, millisecondsBetween(start.sceneLoaded, firstFrameDone));
     fprintf(report, "  %-52s %8.1f\n", "second frame, for comparison", secondFrame);
     fprintf(report, "  %-52s %8.1f\n", "process start to first frame on screen", startupToFirstFrame * 1000.0);
 
@@ -550,7 +522,6 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     std::ifstream programOutput(logName);
     const std::string output((std::istreambuf_iterator<char>(programOutput)), std::istreambuf_iterator<char>());
-    std::remove(logName);
     const size_t at = output.find("After loadScene GLErrorCode:");
     fprintf(report, "\nProgram output: %zu bytes; %s\n", output.size(),
             at == std::string::npos ? "no \"After loadScene GLErrorCode:\" line"

@@ -8,6 +8,7 @@
 //   DISPLAY=:0 okv_import_benchmark [largest grid side, default 708]
 
 #include "app/Renderer.h"
+#include "common/TemporaryDirectory.h"
 #include "loader/DataLoader.h"
 
 #include <chrono>
@@ -76,8 +77,8 @@ int main(int argc, char** argv)
     int windowArgc = 1;
     Renderer::instance().initWindow(&windowArgc, argv);
 
-    std::string pattern = (std::filesystem::temp_directory_path() / "okv-benchmark-XXXXXX").string();
-    const std::string directory = std::string(mkdtemp(pattern.data())) + "/";
+    const TemporaryDirectory scratch("okv-import-benchmark");
+    const std::string directory = scratch.path().string() + "/";
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(directory);  // "assimp_log.txt" goes there
 
@@ -124,7 +125,6 @@ int main(int argc, char** argv)
         }
     }
     std::filesystem::current_path(previous);
-    std::filesystem::remove_all(directory);
 
     std::printf("%10s %10s %14s %16s %12s %14s %16s\n", "triangles", "loadModel", "ns/triangle",
                 "ns/(tri*log2 n)", "own steps", "ns/triangle", "ns/(tri*log2 n)");

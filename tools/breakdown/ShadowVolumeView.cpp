@@ -2,6 +2,7 @@
 
 #include "app/Renderer.h"
 #include "app/ShaderPrograms.h"
+#include "common/ReadBack.h"
 #include "gl/ProgramCache.h"
 #include "gl/Uniforms.h"
 
@@ -13,38 +14,12 @@ namespace {
 constexpr GLsizeiptr captureBytes = GLsizeiptr(256) << 20;  // room for 5.6 million triangles
 constexpr GLsizeiptr bytesPerTriangle = sizeof(GLfloat) * 4 * 3;  // three clip positions
 constexpr GLuint clipPositionLocation = 0;
-constexpr float hiddenOpacity = 0.1f;   // volume faces behind the scene's surfaces
-constexpr float openOpacity = 0.35f;    // and in front of them
-
-// The uniforms of the shadow-volume contract, copied from the program's own program to the
-// capturing one before each capture.
-const char* const matrixUniforms[] = {"ProjectionMatrix", "ViewMatrix", "ModelMatrix"};
-const char* const integerUniforms[] = {"isMirrored", "robust"};
-
-void copyUniforms(GLuint from, GLuint to)
-{
-    useProgram(to);
-    for (const char* name : matrixUniforms) {
-        Mat4 value;
-        glGetUniformfv(from, glGetUniformLocation(from, name), value.m.data());
-        setUniform(to, name, value);
-    }
-    for (const char* name : integerUniforms) {
-        GLint value = 0;
-        glGetUniformiv(from, glGetUniformLocation(from, name), &value);
-        setUniform(to, name, int(value));
-    }
-    GLfloat light[3] = {};
-    glGetUniformfv(from, glGetUniformLocation(from, "lightPos"), light);
-    setUniform3(to, "lightPos", Vec4(light[0], light[1], light[2], 1));
-}
+constexpr float hiddenOpacity = 0.1f;  // volume faces behind the scene's surfaces
+constexpr float openOpacity = 0.35f;   // and in front of them
+// "part" of the view program.
+constexpr int caps = 0, sides = 1, everyFace = 2;
 
 } // namespace
-
-const std::vector<Swatch> ShadowVolumeView::sidesLegend = {{{40, 110, 255}, "FRONT SIDES"},
-                                                           {{255, 140, 0}, "BACK SIDES"}};
-const std::vector<Swatch> ShadowVolumeView::capsLegend = {{{40, 110, 255}, "FRONT CAPS"},
-                                                          {{255, 140, 0}, "BACK CAPS"}};
 
 ShadowVolumeView::ShadowVolumeView()
 {
@@ -76,31 +51,69 @@ ShadowVolumeView::ShadowVolumeView()
     glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, captureBytes, nullptr, GL_STATIC_COPY);
     glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, 0);
     glGenQueries(1, &query);
+
+    // Through the program's vertex-array cache, which must keep mirroring the binding.
+    glGenVertexArrays(1, &vertexArray.id);
+    vertexArray.bind();
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glVertexAttribPointer(clipPositionLocation, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(clipPositionLocation);
+    VertexArrayObject::unbind();
 }
 
-void ShadowVolumeView::capture(const DrawCall& call)
+void ShadowVolumeView::startCapturing()
 {
-    const GLuint program = Renderer::instance().shadowVolumeProgram;
-    copyUniforms(program, captureProgram);
+    Renderer& renderer = Renderer::instance();
+    programCaptured = renderer.shadowVolumeProgram;
+    renderer.shadowVolumeProgram = captureProgram;
+    // The frame sets every other uniform of the shadow-volume contract; reshape sets this one.
+    setUniform(captureProgram, "ProjectionMatrix", renderer.projectionMatrix());
+}
+
+void ShadowVolumeView::stopCapturing()
+{
+    Renderer::instance().shadowVolumeProgram = programCaptured;
+}
+
+// Transform feedback must not see a program change. The step makes the capturing program
+// current through the program cache, which finds it current already and calls no GL.
+void ShadowVolumeView::beginStep()
+{
+    stepFirst = triangles;
+    useProgram(captureProgram);
     const GLintptr offset = GLintptr(triangles) * bytesPerTriangle;
     glBindBufferRange(GL_TRANSFORM_FEEDBACK_BUFFER, 0, buffer, offset, captureBytes - offset);
-    glEnable(GL_RASTERIZER_DISCARD);
     glBeginQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN, query);
     glBeginTransformFeedback(GL_TRIANGLES);
-    glDrawElements(call.mode, call.count, call.type, call.indices);
+}
+
+void ShadowVolumeView::endStep()
+{
     glEndTransformFeedback();
     glEndQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN);
-    glDisable(GL_RASTERIZER_DISCARD);
     glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
     GLuint written = 0;
     glGetQueryObjectuiv(query, GL_QUERY_RESULT, &written);
     triangles += written;
     // Transform feedback stops writing at the end of the buffer and says nothing.
     if (GLsizeiptr(triangles) * bytesPerTriangle >= captureBytes && !full) {
-        std::fprintf(stderr, "okv_breakdown: the capture buffer is full; the volume picture is incomplete\n");
+        std::fprintf(stderr, "okv_breakdown: the capture buffer is full; the volume figures are incomplete\n");
         full = true;
     }
-    useProgram(program);
+}
+
+// The captured corners are the very positions the step rasterised, so they cover the very
+// same fragments; depth clamping is still on, as the step left it.
+void ShadowVolumeView::countFragments()
+{
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glStencilOpSeparate(GL_FRONT_AND_BACK, GL_KEEP, GL_INCR, GL_INCR);
+    drawTriangles(everyFace, stepFirst, triangles - stepFirst);
+}
+
+void ShadowVolumeView::discardStep()
+{
+    triangles = stepFirst;
 }
 
 void ShadowVolumeView::keepDepth(FrameBuffer& target, int width, int height)
@@ -112,32 +125,18 @@ void ShadowVolumeView::keepDepth(FrameBuffer& target, int width, int height)
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(bound));
 }
 
-Image ShadowVolumeView::draw(bool sides, const Image& background, Texture& targetTexture, FrameBuffer& target)
+Image ShadowVolumeView::draw(bool showSides, const Image& background, Texture& targetTexture, FrameBuffer& target)
 {
-    const GLuint program = Renderer::instance().shadowVolumeProgram;
-    Mat4 projection;
-    glGetUniformfv(program, glGetUniformLocation(program, "ProjectionMatrix"), projection.m.data());
-
+    // GL takes the bottom row first.
     glBindTexture(GL_TEXTURE_2D, targetTexture.id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, background.width, background.height, GL_RGB, GL_UNSIGNED_BYTE,
-                    background.rgb.data());
+    for (int y = 0; y < background.height; ++y)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, background.height - 1 - y, background.width, 1, GL_RGB,
+                        GL_UNSIGNED_BYTE, background.at(0, y));
     glBindTexture(GL_TEXTURE_2D, 0);
     target.bind();
     glViewport(0, 0, background.width, background.height);
 
-    // Through the program's vertex-array cache, which must keep mirroring the binding.
-    if (vertexArray.id == 0) {
-        glGenVertexArrays(1, &vertexArray.id);
-        vertexArray.bind();
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glVertexAttribPointer(clipPositionLocation, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
-        glEnableVertexAttribArray(clipPositionLocation);
-    }
-    vertexArray.bind();
-    useProgram(viewProgram);
-    setUniform(viewProgram, "ProjectionMatrix", projection);
-    setUniform(viewProgram, "showSides", sides ? 1 : 0);
     // The points at infinity need depth clamping, as in the program. Faces behind the scene's
     // surfaces (those whose depth test fails, which the stencil counts) are drawn faint, faces
     // in front of them strong; neither writes depth, so every layer shows.
@@ -149,7 +148,7 @@ Image ShadowVolumeView::draw(bool sides, const Image& background, Texture& targe
     for (const auto& [depthTest, opacity] : {std::pair{GL_GREATER, hiddenOpacity}, std::pair{GL_LEQUAL, openOpacity}}) {
         glDepthFunc(depthTest);
         setUniform(viewProgram, "opacity", opacity);
-        glDrawArrays(GL_TRIANGLES, 0, GLsizei(triangles * 3));
+        drawTriangles(showSides ? sides : caps, 0, triangles);
     }
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
@@ -161,4 +160,12 @@ Image ShadowVolumeView::draw(bool sides, const Image& background, Texture& targe
     Image picture = readColour(background.width, background.height);
     target.unbind();
     return picture;
+}
+
+void ShadowVolumeView::drawTriangles(int part, GLuint first, GLuint count)
+{
+    vertexArray.bind();
+    setUniform(viewProgram, "ProjectionMatrix", Renderer::instance().projectionMatrix());
+    setUniform(viewProgram, "part", part);
+    glDrawArrays(GL_TRIANGLES, GLint(first * 3), GLsizei(count * 3));
 }

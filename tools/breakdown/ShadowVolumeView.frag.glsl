@@ -1,7 +1,6 @@
 #version 150 core
 // Volume faces, translucent: blue for front faces (their depth failures decrement the stencil
-// in the screen pass), orange for back faces (they increment). The colours match the legends
-// of the breakdown tool.
+// in the screen pass), orange for back faces (they increment), as docs/frame.md says.
 
 uniform float opacity;
 

@@ -5,19 +5,18 @@
 // buffers at that step (the list is `pictureNames` below), then prints the shadow volumes'
 // figures per pass. Start it from the data directory, like the program.
 //
-// The program's own code renders every frame, unchanged; the steps are found by watching its
-// GL calls (SceneSteps.h). The same moment is rendered three times, each time watched for
-// something else: as the program renders it; with the colour cleared before the lit and the
-// ambient step, so that each shows alone; and with every volume fragment counted in the
-// stencil (not only the depth failures), while the triangles of the screen pass's volumes
-// are captured to be drawn afterwards.
+// The program's own code renders every frame, unchanged; the frame's observer
+// (app/FrameObserver.h) tells where each pass and step begins and ends. The same moment is
+// rendered three times, each time observed for something else: as the program renders it;
+// with the colour cleared before the lit and the ambient step, so that each shows alone; and
+// with the shadow volumes captured (ShadowVolumeView.h), to count every volume fragment and
+// to draw the screen pass's volumes afterwards.
 
-#include "Image.h"
-#include "SceneSteps.h"
-#include "SceneWindow.h"
 #include "ShadowVolumeView.h"
 
 #include "app/Renderer.h"
+#include "common/ReadBack.h"
+#include "common/SceneWindow.h"
 #include "gl/FrameBuffer.h"
 #include "gl/Texture.h"
 #include "scene/Water.h"
@@ -28,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -55,13 +55,10 @@ const char* const pictureNames[PictureCount] = {
     "07-screen-stencil.png",       "08-screen-sky-and-light.png", "09-screen-lit.png",
     "10-screen-ambient.png",       "11-screen-final.png"};
 
-// Stencil counts from 0 to "3 or more", as the heat maps show them.
+// Stencil counts from 0 to "3 or more", as the heat maps show them: 0 the scene's depth,
+// dimmed; 1 yellow, 2 orange, 3 or more red (docs/frame.md says so beside the pictures).
 constexpr int countClasses = 4;
-const Colour countColours[countClasses] = {{0, 0, 0}, {255, 220, 60}, {255, 130, 0}, {215, 25, 25}};
-const std::vector<Swatch> countLegend = {{{110, 110, 110}, "STENCIL 0"},
-                                         {countColours[1], "1"},
-                                         {countColours[2], "2"},
-                                         {countColours[3], "3+"}};
+const unsigned char countColours[countClasses][3] = {{0, 0, 0}, {255, 220, 60}, {255, 130, 0}, {215, 25, 25}};
 
 struct PassFigures {
     GLuint volumeTriangles = 0;  // emitted by the shadow-volume geometry stage
@@ -73,22 +70,21 @@ struct PassFigures {
 // What the three renderings of the frame leave behind.
 struct Breakdown {
     int width = 0, height = 0;
-    Mat4 projection;
     Image pictures[PictureCount];
-    PassFigures figures[PassCount];
+    PassFigures figures[scenePassCount];
     Texture texture;    // window-sized target for the water textures and the volumes
     FrameBuffer* target = nullptr;  // made once there is a context, never freed
     GLuint primitivesQuery = 0;
 } breakdown;
 
-int targetWidth(Pass pass)
+int targetWidth(ScenePass pass)
 {
-    return pass == Screen ? breakdown.width : offScreenSize;
+    return pass == ScenePass::Screen ? breakdown.width : offScreenSize;
 }
 
-int targetHeight(Pass pass)
+int targetHeight(ScenePass pass)
 {
-    return pass == Screen ? breakdown.height : offScreenSize;
+    return pass == ScenePass::Screen ? breakdown.height : offScreenSize;
 }
 
 // Grey by eye distance, from white at the nearest point drawn to black at the distance that 95%
@@ -96,7 +92,8 @@ int targetHeight(Pass pass)
 // that near objects keep their shades; the cleared background stays black.
 Image depthShaded(const std::vector<float>& depth, int width, int height)
 {
-    const float depthScale = breakdown.projection[14], depthOffset = breakdown.projection[10];
+    const Mat4 projection = Renderer::instance().projectionMatrix();
+    const float depthScale = projection[14], depthOffset = projection[10];
     // The inverse of the projection's depth mapping, from window depth to eye distance.
     const auto distanceAt = [=](float windowDepth) { return depthScale / (2.0f * windowDepth - 1.0f + depthOffset); };
     std::vector<float> distances;
@@ -121,122 +118,152 @@ int countClass(unsigned char count)
     return std::min(int(count), countClasses - 1);
 }
 
-// Count 0 shows the scene's depth, dimmed; the others their colour. No legend yet.
+// Count 0 shows the scene's depth, dimmed; the others their colour.
 Image heatMap(const std::vector<unsigned char>& stencil, const Image& depth)
 {
     Image image(depth.width, depth.height);
     for (size_t pixel = 0; pixel < stencil.size(); ++pixel) {
         unsigned char* rgb = &image.rgb[pixel * 3];
         const int kind = countClass(stencil[pixel]);
-        if (kind == 0) {
+        if (kind == 0)
             std::fill_n(rgb, 3, static_cast<unsigned char>(depth.rgb[pixel * 3] / 2));
-        } else {
-            rgb[0] = countColours[kind].r;
-            rgb[1] = countColours[kind].g;
-            rgb[2] = countColours[kind].b;
-        }
+        else
+            std::copy_n(countColours[kind], 3, rgb);
     }
     return image;
 }
 
-// The frame as the program renders it.
-class AsRendered : public StepWatcher {
-public:
-    void stepChanged(Pass pass, Step ended, Step next) override
-    {
-        const int width = targetWidth(pass), height = targetHeight(pass);
-        if (next == ShadowVolumes) {
-            if (pass != Refraction)
-                depth = depthShaded(readDepth(width, height), width, height);
-            if (pass == Screen)
-                breakdown.pictures[ScreenDepth] = depth;
-            glBeginQuery(GL_PRIMITIVES_GENERATED, breakdown.primitivesQuery);
+// Nearest-pixel resampling, for counts that must not be blended. Rows are picked counting from
+// the bottom, as GL numbers them.
+Image resampled(const Image& picture, int width, int height)
+{
+    Image result(width, height);
+    for (int y = 0; y < height; ++y) {
+        const int sourceRow = picture.height - 1 - (height - 1 - y) * picture.height / height;
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* source = picture.at(x * picture.width / width, sourceRow);
+            std::copy(source, source + 3, result.at(x, y));
         }
-        if (ended == ShadowVolumes) {
+    }
+    return result;
+}
+
+// The off-screen passes render the screen's view squeezed into a square: shown stretched back
+// to the window's shape.
+Image textureAtWindowSize()
+{
+    GLint pass = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &pass);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, breakdown.target->id);
+    glBlitFramebuffer(0, 0, offScreenSize, offScreenSize, 0, 0, breakdown.width, breakdown.height,
+                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, breakdown.target->id);
+    Image image = readColour(breakdown.width, breakdown.height);
+    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(pass));
+    return image;
+}
+
+// What the three observers share: the pass in progress.
+class PassObserver : public FrameObserver {
+public:
+    void beforePass(ScenePass pass, bool) override { current = pass; }
+
+protected:
+    ScenePass current = ScenePass::Refraction;
+};
+
+// The frame as the program renders it.
+class AsRendered : public PassObserver {
+public:
+    void beforeStep(SceneStep step) override
+    {
+        if (step != SceneStep::ShadowVolumes)
+            return;
+        const int width = targetWidth(current), height = targetHeight(current);
+        if (current != ScenePass::Refraction)
+            depth = depthShaded(readDepth(width, height), width, height);
+        if (current == ScenePass::Screen)
+            breakdown.pictures[ScreenDepth] = depth;
+        glBeginQuery(GL_PRIMITIVES_GENERATED, breakdown.primitivesQuery);
+    }
+
+    void afterStep(SceneStep step) override
+    {
+        const int width = targetWidth(current), height = targetHeight(current);
+        if (step == SceneStep::ShadowVolumes) {
             glEndQuery(GL_PRIMITIVES_GENERATED);
-            PassFigures& figures = breakdown.figures[pass];
+            PassFigures& figures = breakdown.figures[int(current)];
             glGetQueryObjectuiv(breakdown.primitivesQuery, GL_QUERY_RESULT, &figures.volumeTriangles);
             const std::vector<unsigned char> stencil = readStencil(width, height);
             for (const unsigned char count : stencil)
                 ++figures.counts[countClass(count)];
-            if (pass == Screen)
-                breakdown.pictures[ScreenStencil] = withLegend(heatMap(stencil, depth), countLegend);
+            if (current == ScenePass::Screen)
+                breakdown.pictures[ScreenStencil] = heatMap(stencil, depth);
             // Shown stretched back to the window's shape, like the textures.
-            if (pass == Reflection)
-                breakdown.pictures[ReflectionStencil] = withLegend(
-                    resampled(heatMap(stencil, depth), breakdown.width, breakdown.height), countLegend);
+            if (current == ScenePass::Reflection)
+                breakdown.pictures[ReflectionStencil] =
+                    resampled(heatMap(stencil, depth), breakdown.width, breakdown.height);
         }
-        if (pass == Screen && ended == SkyAndLight)
+        if (current == ScenePass::Screen && step == SceneStep::SkyAndLight)
             breakdown.pictures[ScreenSkyAndLight] = readColour(width, height);
-        if (next == None && pass == Screen)
-            breakdown.pictures[ScreenFinal] = readColour(width, height);
-        else if (next == None)
-            breakdown.pictures[pass == Reflection ? ReflectionTexture : RefractionTexture] = textureAtWindowSize();
+    }
+
+    void afterPass(ScenePass pass, bool) override
+    {
+        if (pass == ScenePass::Screen)
+            breakdown.pictures[ScreenFinal] = readColour(breakdown.width, breakdown.height);
+        else
+            breakdown.pictures[pass == ScenePass::Reflection ? ReflectionTexture : RefractionTexture] =
+                textureAtWindowSize();
     }
 
 private:
     Image depth;  // of the pass in progress
-
-    // The off-screen passes render the screen's view squeezed into a square: shown stretched
-    // back to the window's shape.
-    static Image textureAtWindowSize()
-    {
-        GLint pass = 0;
-        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &pass);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, breakdown.target->id);
-        glBlitFramebuffer(0, 0, offScreenSize, offScreenSize, 0, 0, breakdown.width, breakdown.height,
-                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, breakdown.target->id);
-        Image image = readColour(breakdown.width, breakdown.height);
-        glBindFramebuffer(GL_FRAMEBUFFER, GLuint(pass));
-        return image;
-    }
 };
 
 // The lit and the ambient step of the screen pass, each on a cleared colour buffer.
-class ColourStepsAlone : public StepWatcher {
+class ColourStepsAlone : public PassObserver {
 public:
-    void stepChanged(Pass pass, Step ended, Step next) override
+    void beforeStep(SceneStep step) override
     {
-        if (pass != Screen)
-            return;
-        if (ended == Lit)
-            breakdown.pictures[ScreenLit] = readColour(breakdown.width, breakdown.height);
-        if (ended == Ambient)
-            breakdown.pictures[ScreenAmbient] = readColour(breakdown.width, breakdown.height);
-        if (next == Lit || next == Ambient)
+        if (current == ScenePass::Screen && (step == SceneStep::Lit || step == SceneStep::Ambient))
             glClear(GL_COLOR_BUFFER_BIT);
+    }
+
+    void afterStep(SceneStep step) override
+    {
+        if (current == ScenePass::Screen && step == SceneStep::Lit)
+            breakdown.pictures[ScreenLit] = readColour(breakdown.width, breakdown.height);
+        if (current == ScenePass::Screen && step == SceneStep::Ambient)
+            breakdown.pictures[ScreenAmbient] = readColour(breakdown.width, breakdown.height);
     }
 };
 
 // Every volume fragment counted, whether it passes the depth test or not, and the screen
-// pass's volumes captured.
-class VolumesCounted : public StepWatcher {
+// pass's volumes kept.
+class VolumesCounted : public PassObserver {
 public:
     explicit VolumesCounted(ShadowVolumeView& view) : view(view) {}
 
-    // Before every draw, not once at the step's start: the scene pass sets its own stencil
-    // operations after the step has begun.
-    void beforeDraw(Pass, Step step) override
+    void beforeStep(SceneStep step) override
     {
-        if (step == ShadowVolumes)
-            glStencilOpSeparate(GL_FRONT_AND_BACK, GL_KEEP, GL_INCR, GL_INCR);
-    }
-
-    void afterDraw(Pass pass, Step step, const DrawCall& call) override
-    {
-        if (pass == Screen && step == ShadowVolumes)
-            view.capture(call);
-    }
-
-    void stepChanged(Pass pass, Step ended, Step next) override
-    {
-        if (pass == Screen && next == ShadowVolumes)
-            view.keepDepth(*breakdown.target, breakdown.width, breakdown.height);
-        if (ended != ShadowVolumes)
+        if (step != SceneStep::ShadowVolumes)
             return;
-        PassFigures& figures = breakdown.figures[pass];
-        for (const unsigned char count : readStencil(targetWidth(pass), targetHeight(pass))) {
+        if (current == ScenePass::Screen)
+            view.keepDepth(*breakdown.target, breakdown.width, breakdown.height);
+        view.beginStep();
+    }
+
+    void afterStep(SceneStep step) override
+    {
+        if (step != SceneStep::ShadowVolumes)
+            return;
+        view.endStep();
+        view.countFragments();
+        if (current != ScenePass::Screen)
+            view.discardStep();
+        PassFigures& figures = breakdown.figures[int(current)];
+        for (const unsigned char count : readStencil(targetWidth(current), targetHeight(current))) {
             figures.volumeFragments += count;
             figures.coveredPixels += count > 0;
         }
@@ -255,10 +282,10 @@ void printFigures(float animationTime)
     std::printf("| pass | triangles emitted | volume fragments | covered pixels | fragments per covered pixel | "
                 "stencil 0 | 1 | 2 | 3 or more |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
-    for (int pass = 0; pass < PassCount; ++pass) {
-        const PassFigures& figures = breakdown.figures[pass];
-        const double pixels = double(targetWidth(Pass(pass))) * targetHeight(Pass(pass));
-        std::printf("| %s | %u | %ld | %ld (%.1f%%) | %.1f |", passNames[pass], figures.volumeTriangles,
+    for (const ScenePass pass : {ScenePass::Refraction, ScenePass::Reflection, ScenePass::Screen}) {
+        const PassFigures& figures = breakdown.figures[int(pass)];
+        const double pixels = double(targetWidth(pass)) * targetHeight(pass);
+        std::printf("| %s | %u | %ld | %ld (%.1f%%) | %.1f |", nameOf(pass), figures.volumeTriangles,
                     figures.volumeFragments, figures.coveredPixels, 100.0 * double(figures.coveredPixels) / pixels,
                     figures.coveredPixels ? double(figures.volumeFragments) / double(figures.coveredPixels) : 0.0);
         for (const long count : figures.counts)
@@ -280,14 +307,9 @@ int main(int argc, char** argv)
     breakdown.width = std::atoi(argv[2]);
     breakdown.height = std::atoi(argv[3]);
     const float animationTime = std::strtof(argv[4], nullptr);
-    if (!openSceneWindow(argv[0], breakdown.width, breakdown.height)) {
-        std::fprintf(stderr, "the window did not become %dx%d\n", breakdown.width, breakdown.height);
+    if (!openSceneWindow(argv[0], breakdown.width, breakdown.height))
         return 1;
-    }
     Renderer& renderer = Renderer::instance();
-    watchGlewEntryPoints();
-    glGetUniformfv(renderer.defaultProgram, glGetUniformLocation(renderer.defaultProgram, "ProjectionMatrix"),
-                   breakdown.projection.m.data());
     breakdown.texture.create(GL_RGBA8, breakdown.width, breakdown.height, GL_RGBA, GL_UNSIGNED_BYTE, 0, nullptr, 0);
     breakdown.target = new FrameBuffer();
     breakdown.target->bind();
@@ -297,25 +319,27 @@ int main(int argc, char** argv)
     ShadowVolumeView volumes;
 
     AsRendered asRendered;
+    renderer.frameObserver = &asRendered;
+    renderer.renderFrameAt(animationTime);
     ColourStepsAlone colourStepsAlone;
+    renderer.frameObserver = &colourStepsAlone;
+    renderer.renderFrameAt(animationTime);
     VolumesCounted volumesCounted(volumes);
-    for (StepWatcher* watcher : std::initializer_list<StepWatcher*>{&asRendered, &colourStepsAlone, &volumesCounted}) {
-        watchSteps(watcher);
-        renderFrameAt(animationTime);
-        watchSteps(nullptr);
-    }
+    renderer.frameObserver = &volumesCounted;
+    volumes.startCapturing();
+    renderer.renderFrameAt(animationTime);
+    volumes.stopCapturing();
+    renderer.frameObserver = nullptr;
     breakdown.pictures[ScreenVolumeSides] =
-        withLegend(volumes.draw(true, breakdown.pictures[ScreenDepth], breakdown.texture, *breakdown.target),
-                   ShadowVolumeView::sidesLegend);
+        volumes.draw(true, breakdown.pictures[ScreenDepth], breakdown.texture, *breakdown.target);
     breakdown.pictures[ScreenVolumeCaps] =
-        withLegend(volumes.draw(false, breakdown.pictures[ScreenDepth], breakdown.texture, *breakdown.target),
-                   ShadowVolumeView::capsLegend);
+        volumes.draw(false, breakdown.pictures[ScreenDepth], breakdown.texture, *breakdown.target);
 
     int failures = 0;
     for (int picture = 0; picture < PictureCount; ++picture) {
         const Image& image = breakdown.pictures[picture];
         const std::string path = directory + "/" + pictureNames[picture];
-        if (image.width == 0 || !writePng(path, image.width, image.height, image.rgb)) {
+        if (image.width == 0 || !writeImage(path, image)) {
             std::fprintf(stderr, "could not write %s\n", path.c_str());
             ++failures;
         }

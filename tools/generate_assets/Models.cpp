@@ -23,6 +23,17 @@ float repeatsAround(float radius) {
     return std::fmax(1.0f, std::round(2.0f * pi * radius / marbleWorldPerRepeat));
 }
 
+// A closed marble ring of 48 segments about the temple's axis, its texture repeated by the
+// circumference at radius.
+MeshData marbleRing(const std::vector<ProfilePoint>& profile, float radius) {
+    LatheOptions options;
+    options.segments = 48;
+    options.closedLoop = true;
+    options.worldPerRepeat = marbleWorldPerRepeat;
+    options.uRepeats = repeatsAround(radius);
+    return lathe(profile, options);
+}
+
 MeshData platform() {
     // The opening (half size 14.6) is a little smaller than the pool (15), so the floor runs
     // into the pool's walls and no gap opens between them.
@@ -33,12 +44,7 @@ MeshData platform() {
         {47.0f, 6.0f, false, false},  {45.5f, 6.0f, false, true},  {45.5f, 8.0f, false, false},
         {opening, 8.0f, true, false},
     };
-    LatheOptions options;
-    options.segments = 48;
-    options.closedLoop = true;
-    options.worldPerRepeat = marbleWorldPerRepeat;
-    options.uRepeats = repeatsAround(48.0f);
-    return lathe(profile, options);
+    return marbleRing(profile, 48.0f);
 }
 
 MeshData column(float angle) {
@@ -69,12 +75,7 @@ MeshData entablature() {
         {44.1f, 67.0f, false, true},  {45.4f, 67.8f, false, true},  {46.8f, 68.4f, false, true},
         {46.8f, 69.6f, false, false}, {37.3f, 69.6f, false, true},
     };
-    LatheOptions options;
-    options.segments = 48;
-    options.closedLoop = true;
-    options.worldPerRepeat = marbleWorldPerRepeat;
-    options.uRepeats = repeatsAround(44.0f);
-    return lathe(profile, options);
+    return marbleRing(profile, 44.0f);
 }
 
 MeshData roof() {

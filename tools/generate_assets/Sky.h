@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Geometry.h"
-#include "Image.h"
+#include "common/Image.h"
 
 namespace assets {
 

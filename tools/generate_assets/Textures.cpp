@@ -1,5 +1,6 @@
 #include "Textures.h"
 
+#include "Geometry.h"
 #include "Noise.h"
 
 #include <algorithm>
@@ -21,6 +22,17 @@ std::vector<float> sampleField(int size, const Field& field) {
         for (int x = 0; x < size; ++x)
             heights[static_cast<size_t>(y) * size + x] = field((x + 0.5f) / size, (y + 0.5f) / size);
     return heights;
+}
+
+// Every pixel of a size x size texture in the colour at its centre, in texture coordinates.
+Image paint(int size, const std::function<Vec3(float u, float v)>& colourAt) {
+    Image image(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            Vec3 colour = colourAt((x + 0.5f) / size, (y + 0.5f) / size);
+            image.set(x, y, colour.x, colour.y, colour.z);
+        }
+    return image;
 }
 
 // Central differences that wrap around the edges, so the normal map tiles like the height.
@@ -105,23 +117,18 @@ float waveHeight(float u, float v) {
 }  // namespace
 
 Image marbleDiffuse(int size) {
-    Image image(size, size);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
-            float veins = marbleVeins(u, v);
-            float cloud = periodicFbm(u, v, 4, 6, 29U);
-            float grain = marbleGrain(u, v);
-            float light = 0.86f + 0.14f * cloud + 0.03f * (grain - 0.5f);
-            float warmth = 0.03f * smoothstep(0.45f, 0.75f, periodicFbm(u, v, 2, 4, 31U));
-            float r = light * (0.95f + warmth) - 0.30f * veins;
-            float g = light * (0.93f + 0.5f * warmth) - 0.29f * veins;
-            float b = light * 0.89f - 0.26f * veins;
-            float joint = 1.0f - 0.3f * marbleJoint(u, v, size);
-            image.set(x, y, r * joint, g * joint, b * joint);
-        }
-    }
-    return image;
+    return paint(size, [size](float u, float v) {
+        float veins = marbleVeins(u, v);
+        float cloud = periodicFbm(u, v, 4, 6, 29U);
+        float grain = marbleGrain(u, v);
+        float light = 0.86f + 0.14f * cloud + 0.03f * (grain - 0.5f);
+        float warmth = 0.03f * smoothstep(0.45f, 0.75f, periodicFbm(u, v, 2, 4, 31U));
+        float r = light * (0.95f + warmth) - 0.30f * veins;
+        float g = light * (0.93f + 0.5f * warmth) - 0.29f * veins;
+        float b = light * 0.89f - 0.26f * veins;
+        float joint = 1.0f - 0.3f * marbleJoint(u, v, size);
+        return Vec3{r * joint, g * joint, b * joint};
+    });
 }
 
 Image marbleNormal(int size) {
@@ -134,82 +141,61 @@ Image marbleNormal(int size) {
 }
 
 Image stoneTileDiffuse(int size) {
-    Image image(size, size);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
-            float joint = 0.0f;
-            int number = 0;
-            tileAt(u, v, joint, number);
-            float tone = latticeValue(number, 0, 0, 47U) - 0.5f;
-            float hue = latticeValue(number, 1, 0, 47U) - 0.5f;
-            float surface = periodicFbm(u, v, 8, 6, 59U);
-            float pits = smoothstep(0.74f, 0.80f, periodicFbm(u, v, 32, 3, 73U));
-            float shade = 0.9f + 0.16f * tone + 0.25f * (surface - 0.5f) - 0.12f * pits;
-            float r = shade * (0.80f + 0.04f * hue), g = shade * 0.73f, b = shade * (0.62f - 0.04f * hue);
-            float grout = 1.0f - smoothstep(0.02f, 0.035f, joint);
-            float groutShade = 0.40f + 0.08f * surface;
-            image.set(x, y, r + (groutShade - r) * grout, g + (groutShade * 0.97f - g) * grout,
-                      b + (groutShade * 0.92f - b) * grout);
-        }
-    }
-    return image;
+    return paint(size, [](float u, float v) {
+        float joint = 0.0f;
+        int number = 0;
+        tileAt(u, v, joint, number);
+        float tone = latticeValue(number, 0, 0, 47U) - 0.5f;
+        float hue = latticeValue(number, 1, 0, 47U) - 0.5f;
+        float surface = periodicFbm(u, v, 8, 6, 59U);
+        float pits = smoothstep(0.74f, 0.80f, periodicFbm(u, v, 32, 3, 73U));
+        float shade = 0.9f + 0.16f * tone + 0.25f * (surface - 0.5f) - 0.12f * pits;
+        float r = shade * (0.80f + 0.04f * hue), g = shade * 0.73f, b = shade * (0.62f - 0.04f * hue);
+        float grout = 1.0f - smoothstep(0.02f, 0.035f, joint);
+        float groutShade = 0.40f + 0.08f * surface;
+        return Vec3{r + (groutShade - r) * grout, g + (groutShade * 0.97f - g) * grout,
+                    b + (groutShade * 0.92f - b) * grout};
+    });
 }
 
 Image stoneTileNormal(int size) { return normalFromHeight(size, sampleField(size, tileHeight), 0.02f); }
 
 Image grassDiffuse(int size) {
-    Image image(size, size);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            float u = (x + 0.5f) / size, v = (y + 0.5f) / size;
-            float blades = grassBlades(u, v);
-            float patches = grassPatches(u, v);
-            // The texture repeats a hundred times across the ground, so broad features would form
-            // a visible grid: only small dry tufts and earth spots, at low contrast.
-            float dry = smoothstep(0.55f, 0.75f, periodicFbm(u, v, 8, 4, 79U));
-            float r = 0.20f + 0.20f * blades + 0.06f * dry;
-            float g = 0.33f + 0.24f * blades + 0.03f * dry;
-            float b = 0.10f + 0.07f * blades;
-            float earth = 0.5f * smoothstep(0.64f, 0.74f, patches) * (0.6f + 0.4f * blades);
-            float er = 0.42f + 0.12f * blades, eg = 0.33f + 0.10f * blades, eb = 0.22f + 0.06f * blades;
-            image.set(x, y, r + (er - r) * earth, g + (eg - g) * earth, b + (eb - b) * earth);
-        }
-    }
-    return image;
+    return paint(size, [](float u, float v) {
+        float blades = grassBlades(u, v);
+        float patches = grassPatches(u, v);
+        // The texture repeats a hundred times across the ground, so broad features would form
+        // a visible grid: only small dry tufts and earth spots, at low contrast.
+        float dry = smoothstep(0.55f, 0.75f, periodicFbm(u, v, 8, 4, 79U));
+        float r = 0.20f + 0.20f * blades + 0.06f * dry;
+        float g = 0.33f + 0.24f * blades + 0.03f * dry;
+        float b = 0.10f + 0.07f * blades;
+        float earth = 0.5f * smoothstep(0.64f, 0.74f, patches) * (0.6f + 0.4f * blades);
+        float er = 0.42f + 0.12f * blades, eg = 0.33f + 0.10f * blades, eb = 0.22f + 0.06f * blades;
+        return Vec3{r + (er - r) * earth, g + (eg - g) * earth, b + (eb - b) * earth};
+    });
 }
 
 Image grassNormal(int size) { return normalFromHeight(size, sampleField(size, grassBlades), 0.01f); }
 
 Image waterDiffuse(int size) {
-    Image image(size, size);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            float h = waveHeight((x + 0.5f) / size, (y + 0.5f) / size);
-            image.set(x, y, 0.10f + 0.06f * h, 0.32f + 0.08f * h, 0.38f + 0.08f * h);
-        }
-    }
-    return image;
+    return paint(size, [](float u, float v) {
+        float h = waveHeight(u, v);
+        return Vec3{0.10f + 0.06f * h, 0.32f + 0.08f * h, 0.38f + 0.08f * h};
+    });
 }
 
 Image waveNormal(int size) { return normalFromHeight(size, sampleField(size, waveHeight), 0.06f); }
 
 Image glowDiffuse(int size) {
-    Image image(size, size);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            float n = periodicFbm((x + 0.5f) / size, (y + 0.5f) / size, 4, 3, 83U);
-            image.set(x, y, 1.0f, 0.93f + 0.05f * n, 0.78f + 0.1f * n);
-        }
-    return image;
+    return paint(size, [](float u, float v) {
+        float n = periodicFbm(u, v, 4, 3, 83U);
+        return Vec3{1.0f, 0.93f + 0.05f * n, 0.78f + 0.1f * n};
+    });
 }
 
 Image flatNormal(int size) {
-    Image image(size, size);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            image.set(x, y, 0.5f, 0.5f, 1.0f);
-    return image;
+    return paint(size, [](float, float) { return Vec3{0.5f, 0.5f, 1.0f}; });
 }
 
 }  // namespace assets

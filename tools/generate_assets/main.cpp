@@ -4,10 +4,10 @@
 // identical files and the build can regenerate them at will.
 
 #include "ColladaWriter.h"
-#include "Image.h"
 #include "Models.h"
 #include "Sky.h"
 #include "Textures.h"
+#include "common/Image.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,8 +23,8 @@ const int skySize = 512;
 struct ModelJob {
     const char* name;  // file stem; texture names follow from it
     std::function<assets::MeshData()> build;
-    std::function<assets::Image(int)> diffuse;
-    std::function<assets::Image(int)> normal;
+    std::function<Image(int)> diffuse;
+    std::function<Image(int)> normal;
     const char* materialName;
     float specular;
     float shininess;
@@ -42,8 +42,8 @@ bool writeModel(const std::filesystem::path& models, const ModelJob& job) {
     std::printf("%s.dae: %zu triangles\n", job.name, mesh.triangles.size());
     return assets::writeCollada((models / (std::string(job.name) + ".dae")).string(), job.name, mesh, material,
                                 job.upAxis) &&
-           assets::saveImage((models / material.diffuseFile).string(), job.diffuse(textureSize)) &&
-           assets::saveImage((models / material.normalFile).string(), job.normal(textureSize));
+           writeImage((models / material.diffuseFile).string(), job.diffuse(textureSize)) &&
+           writeImage((models / material.normalFile).string(), job.normal(textureSize));
 }
 
 }  // namespace
@@ -81,9 +81,9 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const ModelJob& job : jobs)
         ok = writeModel(models, job) && ok;
-    ok = assets::saveImage((images / "waven.jpg").string(), assets::waveNormal(textureSize)) && ok;
+    ok = writeImage((images / "waven.jpg").string(), assets::waveNormal(textureSize)) && ok;
     for (int face = 0; face < 6; ++face)
-        ok = assets::saveImage((sky / assets::skyFaceNames[face]).string(), assets::skyFace(face, skySize)) && ok;
+        ok = writeImage((sky / assets::skyFaceNames[face]).string(), assets::skyFace(face, skySize)) && ok;
     if (!ok) {
         std::fprintf(stderr, "okv_assets: could not write every file under %s\n", data.string().c_str());
         return 1;
