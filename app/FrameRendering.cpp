@@ -7,14 +7,14 @@
 
 namespace {
 
-constexpr float clockRate = 0.0002f;         // animation units per elapsed millisecond
-constexpr float cameraRate = 0.5f;           // camera path parameter per animation unit
-constexpr float lightRate = 1.0f / 3.0f;     // light path parameter per animation unit
-constexpr float waterRate = 0.6f;            // wave cycles per animation unit
-constexpr int belowCutPlane = -1;            // "cutPlaneMode": keep only what lies below the water
-constexpr int everything = 0;                // "cutPlaneMode": keep all
+constexpr float clockRate = 0.0002f;      // animation units per elapsed millisecond
+constexpr float cameraRate = 0.5f;        // camera path parameter per animation unit
+constexpr float lightRate = 1.0f / 3.0f;  // light path parameter per animation unit
+constexpr float waterRate = 0.6f;         // wave cycles per animation unit
+constexpr int belowCutPlane = -1;         // "cutPlaneMode": keep only what lies below the water
+constexpr int everything = 0;             // "cutPlaneMode": keep all
 
-} // namespace
+}  // namespace
 
 void Renderer::renderFrame()
 {

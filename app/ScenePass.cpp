@@ -41,7 +41,7 @@ private:
     const SceneStep step;
 };
 
-} // namespace
+}  // namespace
 
 // Renders the scene once into the bound target with depth-fail stencil shadows.
 // Expects and leaves: depth test on with GL_LEQUAL, culling on, depth writes on, stencil test,
@@ -64,8 +64,7 @@ void Renderer::renderScenePass(GLenum drawBuffer, bool mirrored, const std::vect
 // the culled face, the reflected flag of every listed object, the sky box and the light, and
 // the light's position on the shadow-volume and default programs.
 void Renderer::clearTarget(bool mirrored, const std::vector<Renderable*>& litObjects,
-                           const std::vector<Renderable*>& shadowCasters,
-                           const std::vector<Renderable*>& depthObjects)
+                           const std::vector<Renderable*>& shadowCasters, const std::vector<Renderable*>& depthObjects)
 {
     const ObservedStep observed(frameObserver, SceneStep::Clear);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);

@@ -10,7 +10,7 @@ packages=(
     googletest libgtest-dev
     libgl1-mesa-dri libglx-mesa0 mesa-utils
     xvfb xauth x11-utils xdotool imagemagick apitrace
-    clang clang-tidy glslang-tools
+    clang clang-tidy clang-format glslang-tools
 )
 
 missing=()

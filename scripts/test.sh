@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and tests the project three ways: with GCC, with
 # Clang, and with GCC plus AddressSanitizer + UndefinedBehaviorSanitizer; analyses the
-# program and its tools with clang-tidy. The GCC build's suite also checks the shaders with
-# the reference GLSL compiler and compares frames of Mesa's two software rasterisers. Prints
-# how long each step took; exits non-zero on any failure.
+# program and its tools with clang-tidy; checks that the C++ sources keep .clang-format. The
+# GCC build's suite also checks the shaders with the reference GLSL compiler and compares
+# frames of Mesa's two software rasterisers. Prints how long each step took; exits non-zero
+# on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -46,6 +47,13 @@ analyse() {
     fi
 }
 
+# Every C++ source as clang-format (Debian 12's, version 14) leaves it; `clang-format -i FILE`
+# formats one. Last, so that a file left unformatted does not keep the tests from running.
+check_format() {
+    find app gl loader math scene tests tools -name '*.cpp' -o -name '*.h' | sort |
+        xargs clang-format --dry-run --Werror
+}
+
 # The shader sources and the second rasteriser do not depend on the compiler: checked once,
 # in the GCC build.
 compiler_independent='ShaderReferenceCompilerTest|SoftpipeProgramTest'
@@ -72,6 +80,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:verify_asan_link_order=0
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 step "sanitizer tests" run_tests build-sanitize 900 -E "$compiler_independent"
+step "formatting" check_format
 
 echo "=== time per step"
 printf '%s' "$timings"

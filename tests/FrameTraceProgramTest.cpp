@@ -21,7 +21,10 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
 
 // Counts the calls, as apitrace dumps them ("glUseProgram(program = 3)"), that bind again
 // what is already bound: the caches in gl/ exist to skip those.
@@ -169,7 +172,7 @@ Group firstFrame(const std::string& dump)
     return {};
 }
 
-} // namespace
+}  // namespace
 
 TEST(FrameTraceProgramTest, OneFrameRendersThreePassesWithTheirFaceAndStencilStateAndNoRepeatedBinds)
 {
@@ -260,8 +263,8 @@ TEST(FrameTraceProgramTest, TheObservedFrameNamesItsPassesAndStepsInOrderAndEach
         const auto cubeMap = std::find_if(skyAndLight.begin(), skyAndLight.end(), [](const std::string& call) {
             return call.find("target = GL_TEXTURE_CUBE_MAP") != std::string::npos;
         });
-        EXPECT_LT(cubeMap - skyAndLight.begin(), std::find_if(skyAndLight.begin(), skyAndLight.end(), isDraw) -
-                                                     skyAndLight.begin());
+        EXPECT_LT(cubeMap - skyAndLight.begin(),
+                  std::find_if(skyAndLight.begin(), skyAndLight.end(), isDraw) - skyAndLight.begin());
         // The lit objects, twice.
         EXPECT_GE(matching(callsOf(4), isDraw).size(), 1u);
         EXPECT_EQ(matching(callsOf(4), isDraw), matching(callsOf(5), isDraw));

@@ -109,8 +109,8 @@ void measureFrames(int width, int height, int frames)
         times.push_back(timedFrameAt(animationTimeOf(frame, frames)));
     const Summary summary = summarise(times);
     fprintf(report, "  %4dx%-4d  median %7.1f ms (%5.1f fps)   95th percentile %7.1f ms (%5.1f fps)   mean %7.1f ms\n",
-            width, height, summary.median, 1000.0 / summary.median, summary.percentile95,
-            1000.0 / summary.percentile95, summary.mean);
+            width, height, summary.median, 1000.0 / summary.median, summary.percentile95, 1000.0 / summary.percentile95,
+            summary.mean);
 }
 
 // The floor's surfaces: one colour, no texture, no light. What the real frame costs beyond
@@ -419,7 +419,7 @@ void displayAndCount()
     ++framesShown;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

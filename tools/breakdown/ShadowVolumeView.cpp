@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr GLsizeiptr captureBytes = GLsizeiptr(256) << 20;  // room for 5.6 million triangles
+constexpr GLsizeiptr captureBytes = GLsizeiptr(256) << 20;        // room for 5.6 million triangles
 constexpr GLsizeiptr bytesPerTriangle = sizeof(GLfloat) * 4 * 3;  // three clip positions
 constexpr GLuint clipPositionLocation = 0;
 constexpr float hiddenOpacity = 0.1f;  // volume faces behind the scene's surfaces
@@ -19,7 +19,7 @@ constexpr float openOpacity = 0.35f;   // and in front of them
 // "part" of the view program.
 constexpr int caps = 0, sides = 1, everyFace = 2;
 
-} // namespace
+}  // namespace
 
 ShadowVolumeView::ShadowVolumeView()
 {
@@ -131,8 +131,8 @@ Image ShadowVolumeView::draw(bool showSides, const Image& background, Texture& t
     glBindTexture(GL_TEXTURE_2D, targetTexture.id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (int y = 0; y < background.height; ++y)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, background.height - 1 - y, background.width, 1, GL_RGB,
-                        GL_UNSIGNED_BYTE, background.at(0, y));
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, background.height - 1 - y, background.width, 1, GL_RGB, GL_UNSIGNED_BYTE,
+                        background.at(0, y));
     glBindTexture(GL_TEXTURE_2D, 0);
     target.bind();
     glViewport(0, 0, background.width, background.height);

@@ -48,14 +48,14 @@ public:
     Image draw(bool sides, const Image& background, Texture& targetTexture, FrameBuffer& target);
 
 private:
-    GLuint captureProgram = 0;  // the program's own shadow-volume shaders, with gl_Position captured
+    GLuint captureProgram = 0;   // the program's own shadow-volume shaders, with gl_Position captured
     GLuint programCaptured = 0;  // Renderer::shadowVolumeProgram while capturing
     GLuint viewProgram = 0;      // draws the captured triangles
     GLuint buffer = 0;           // clip-space corners, three per captured triangle
     VertexArrayObject vertexArray;
     GLuint query = 0;
-    GLuint triangles = 0;   // captured so far
-    GLuint stepFirst = 0;   // the first of the last step
+    GLuint triangles = 0;  // captured so far
+    GLuint stepFirst = 0;  // the first of the last step
     bool full = false;
 
     void drawTriangles(int part, GLuint first, GLuint count);

@@ -50,10 +50,10 @@ enum Picture {
 };
 // In the order the frame makes them.
 const char* const pictureNames[PictureCount] = {
-    "01-refraction-texture.png",   "02-reflection-stencil.png", "03-reflection-texture.png",
-    "04-screen-depth.png",         "05-screen-volume-sides.png", "06-screen-volume-caps.png",
-    "07-screen-stencil.png",       "08-screen-sky-and-light.png", "09-screen-lit.png",
-    "10-screen-ambient.png",       "11-screen-final.png"};
+    "01-refraction-texture.png", "02-reflection-stencil.png",   "03-reflection-texture.png",
+    "04-screen-depth.png",       "05-screen-volume-sides.png",  "06-screen-volume-caps.png",
+    "07-screen-stencil.png",     "08-screen-sky-and-light.png", "09-screen-lit.png",
+    "10-screen-ambient.png",     "11-screen-final.png"};
 
 // Stencil counts from 0 to "3 or more", as the heat maps show them: 0 the scene's depth,
 // dimmed; 1 yellow, 2 orange, 3 or more red (docs/frame.md says so beside the pictures).
@@ -61,9 +61,9 @@ constexpr int countClasses = 4;
 const unsigned char countColours[countClasses][3] = {{0, 0, 0}, {255, 220, 60}, {255, 130, 0}, {215, 25, 25}};
 
 struct PassFigures {
-    GLuint volumeTriangles = 0;  // emitted by the shadow-volume geometry stage
-    long volumeFragments = 0;    // every fragment of the volumes, passing the depth test or not
-    long coveredPixels = 0;      // pixels with at least one volume fragment
+    GLuint volumeTriangles = 0;      // emitted by the shadow-volume geometry stage
+    long volumeFragments = 0;        // every fragment of the volumes, passing the depth test or not
+    long coveredPixels = 0;          // pixels with at least one volume fragment
     long counts[countClasses] = {};  // pixels by stencil count after the volume step
 };
 
@@ -72,7 +72,7 @@ struct Breakdown {
     int width = 0, height = 0;
     Image pictures[PictureCount];
     PassFigures figures[scenePassCount];
-    Texture texture;    // window-sized target for the water textures and the volumes
+    Texture texture;                // window-sized target for the water textures and the volumes
     FrameBuffer* target = nullptr;  // made once there is a context, never freed
     GLuint primitivesQuery = 0;
 } breakdown;
@@ -155,8 +155,8 @@ Image textureAtWindowSize()
     GLint pass = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &pass);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, breakdown.target->id);
-    glBlitFramebuffer(0, 0, offScreenSize, offScreenSize, 0, 0, breakdown.width, breakdown.height,
-                      GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBlitFramebuffer(0, 0, offScreenSize, offScreenSize, 0, 0, breakdown.width, breakdown.height, GL_COLOR_BUFFER_BIT,
+                      GL_LINEAR);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, breakdown.target->id);
     Image image = readColour(breakdown.width, breakdown.height);
     glBindFramebuffer(GL_FRAMEBUFFER, GLuint(pass));
@@ -294,13 +294,12 @@ void printFigures(float animationTime)
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY WIDTH HEIGHT TIME   (run from the data directory)\n",
-                     argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY WIDTH HEIGHT TIME   (run from the data directory)\n", argv[0]);
         return 2;
     }
     const std::string directory = argv[1];

@@ -9,7 +9,7 @@ void push(const char* name)
     glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 0, -1, name);
 }
 
-} // namespace
+}  // namespace
 
 void FrameMarkers::beforeFrame()
 {

@@ -18,7 +18,7 @@ bool endsWith(const std::string& text, const std::string& ending)
     return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
 }
 
-} // namespace
+}  // namespace
 
 void Image::set(int x, int y, float r, float g, float b)
 {

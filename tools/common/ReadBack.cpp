@@ -21,7 +21,7 @@ std::vector<Value> readRows(int width, int height, GLenum format, GLenum type, s
     return values;
 }
 
-} // namespace
+}  // namespace
 
 Image readColour(int width, int height)
 {

@@ -17,7 +17,7 @@ void noteWindowStatus(int state)
     shown = state != GLUT_HIDDEN;
 }
 
-} // namespace
+}  // namespace
 
 SceneStart startScene(char* programName)
 {

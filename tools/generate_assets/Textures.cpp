@@ -16,7 +16,8 @@ const float pi = 3.14159265358979f;
 
 using Field = std::function<float(float u, float v)>;
 
-std::vector<float> sampleField(int size, const Field& field) {
+std::vector<float> sampleField(int size, const Field& field)
+{
     std::vector<float> heights(static_cast<size_t>(size) * size);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
@@ -25,7 +26,8 @@ std::vector<float> sampleField(int size, const Field& field) {
 }
 
 // Every pixel of a size x size texture in the colour at its centre, in texture coordinates.
-Image paint(int size, const std::function<Vec3(float u, float v)>& colourAt) {
+Image paint(int size, const std::function<Vec3(float u, float v)>& colourAt)
+{
     Image image(size, size);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
@@ -36,7 +38,8 @@ Image paint(int size, const std::function<Vec3(float u, float v)>& colourAt) {
 }
 
 // Central differences that wrap around the edges, so the normal map tiles like the height.
-Image normalFromHeight(int size, const std::vector<float>& heights, float strength) {
+Image normalFromHeight(int size, const std::vector<float>& heights, float strength)
+{
     Image image(size, size);
     auto h = [&](int x, int y) {
         x = (x + size) % size;
@@ -54,7 +57,8 @@ Image normalFromHeight(int size, const std::vector<float>& heights, float streng
     return image;
 }
 
-float marbleVeins(float u, float v) {
+float marbleVeins(float u, float v)
+{
     // Bands of a sine along a diagonal, bent by smooth noise into meandering veins; a soft halo
     // around the sharp core keeps them from looking like cracks.
     float warp = periodicFbm(u, v, 2, 4, 11U);
@@ -66,19 +70,24 @@ float marbleVeins(float u, float v) {
     return std::min(1.0f, primary + 0.45f * secondary);
 }
 
-float marbleGrain(float u, float v) { return periodicFbm(u, v, 32, 3, 37U); }
+float marbleGrain(float u, float v)
+{
+    return periodicFbm(u, v, 32, 3, 37U);
+}
 
 // A fine joint through the middle of the texture in both directions: every repeat becomes one
 // dressed block or slab, so the repetition reads as masonry instead of as the same veins
 // recurring. In the middle rather than on the border, the texture's own wrap stays smooth.
-float marbleJoint(float u, float v, int size) {
+float marbleJoint(float u, float v, int size)
+{
     float d = std::min(std::fabs(u - 0.5f), std::fabs(v - 0.5f)) * size;
     return 1.0f - smoothstep(0.5f, 2.0f, d);
 }
 
 // Running-bond tiles, four by four per texture: distance to the nearest joint in tile units
 // and a number per tile for its colour.
-void tileAt(float u, float v, float& jointDistance, int& tileNumber) {
+void tileAt(float u, float v, float& jointDistance, int& tileNumber)
+{
     const int tiles = 4;
     float row = v * tiles;
     int rowIndex = static_cast<int>(std::floor(row));
@@ -89,7 +98,8 @@ void tileAt(float u, float v, float& jointDistance, int& tileNumber) {
     tileNumber = (rowIndex % tiles) * tiles + (columnIndex % tiles);
 }
 
-float tileHeight(float u, float v) {
+float tileHeight(float u, float v)
+{
     float joint = 0.0f;
     int number = 0;
     tileAt(u, v, joint, number);
@@ -97,13 +107,18 @@ float tileHeight(float u, float v) {
     return 0.6f * bevel + 0.04f * periodicFbm(u, v, 16, 4, 41U);
 }
 
-float grassPatches(float u, float v) { return periodicFbm(u, v, 8, 4, 53U); }
+float grassPatches(float u, float v)
+{
+    return periodicFbm(u, v, 8, 4, 53U);
+}
 
-float grassBlades(float u, float v) {
+float grassBlades(float u, float v)
+{
     return 0.6f * periodicFbm(u, v, 64, 2, 61U) + 0.4f * periodicFbm(u, v, 16, 3, 67U);
 }
 
-float waveHeight(float u, float v) {
+float waveHeight(float u, float v)
+{
     // Integer wave numbers keep every wave periodic over the texture.
     static const int waves[][2] = {{1, 2}, {3, -1}, {-2, 3}, {5, 2}, {-4, -5}, {7, -3}};
     static const float amplitudes[] = {0.30f, 0.24f, 0.20f, 0.12f, 0.08f, 0.06f};
@@ -116,7 +131,8 @@ float waveHeight(float u, float v) {
 
 }  // namespace
 
-Image marbleDiffuse(int size) {
+Image marbleDiffuse(int size)
+{
     return paint(size, [size](float u, float v) {
         float veins = marbleVeins(u, v);
         float cloud = periodicFbm(u, v, 4, 6, 29U);
@@ -131,7 +147,8 @@ Image marbleDiffuse(int size) {
     });
 }
 
-Image marbleNormal(int size) {
+Image marbleNormal(int size)
+{
     auto heights = sampleField(size, [size](float u, float v) {
         return 0.3f * marbleGrain(u, v) - 0.1f * marbleVeins(u, v) + 0.3f * periodicFbm(u, v, 8, 3, 43U) -
                0.4f * marbleJoint(u, v, size);
@@ -140,7 +157,8 @@ Image marbleNormal(int size) {
     return normalFromHeight(size, heights, 0.005f);
 }
 
-Image stoneTileDiffuse(int size) {
+Image stoneTileDiffuse(int size)
+{
     return paint(size, [](float u, float v) {
         float joint = 0.0f;
         int number = 0;
@@ -158,9 +176,13 @@ Image stoneTileDiffuse(int size) {
     });
 }
 
-Image stoneTileNormal(int size) { return normalFromHeight(size, sampleField(size, tileHeight), 0.02f); }
+Image stoneTileNormal(int size)
+{
+    return normalFromHeight(size, sampleField(size, tileHeight), 0.02f);
+}
 
-Image grassDiffuse(int size) {
+Image grassDiffuse(int size)
+{
     return paint(size, [](float u, float v) {
         float blades = grassBlades(u, v);
         float patches = grassPatches(u, v);
@@ -176,25 +198,34 @@ Image grassDiffuse(int size) {
     });
 }
 
-Image grassNormal(int size) { return normalFromHeight(size, sampleField(size, grassBlades), 0.01f); }
+Image grassNormal(int size)
+{
+    return normalFromHeight(size, sampleField(size, grassBlades), 0.01f);
+}
 
-Image waterDiffuse(int size) {
+Image waterDiffuse(int size)
+{
     return paint(size, [](float u, float v) {
         float h = waveHeight(u, v);
         return Vec3{0.10f + 0.06f * h, 0.32f + 0.08f * h, 0.38f + 0.08f * h};
     });
 }
 
-Image waveNormal(int size) { return normalFromHeight(size, sampleField(size, waveHeight), 0.06f); }
+Image waveNormal(int size)
+{
+    return normalFromHeight(size, sampleField(size, waveHeight), 0.06f);
+}
 
-Image glowDiffuse(int size) {
+Image glowDiffuse(int size)
+{
     return paint(size, [](float u, float v) {
         float n = periodicFbm(u, v, 4, 3, 83U);
         return Vec3{1.0f, 0.93f + 0.05f * n, 0.78f + 0.1f * n};
     });
 }
 
-Image flatNormal(int size) {
+Image flatNormal(int size)
+{
     return paint(size, [](float, float) { return Vec3{0.5f, 0.5f, 1.0f}; });
 }
 
