@@ -52,8 +52,8 @@ public:
     // swaps the buffers and asks for the next frame.
     void renderFrame();
     // The frame at an animation time, into the back buffer: camera and light moved there, the
-    // per-frame uniforms, the three passes. Touches neither the clock nor the window; the
-    // tools and tests render their frames with it.
+    // per-frame uniforms, the three passes. Reads no clock and swaps no buffers; the tools
+    // and tests render their frames with it.
     void renderFrameAt(float time);
     void renderScenePass(GLenum drawBuffer, bool mirrored, const std::vector<Renderable*>& depthObjects,
                          const std::vector<Renderable*>& shadowCasters,

@@ -6,7 +6,14 @@ namespace {
 
 void push(const char* name)
 {
-    glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 0, -1, name);
+    if (GLEW_KHR_debug)
+        glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, 0, -1, name);
+}
+
+void pop()
+{
+    if (GLEW_KHR_debug)
+        glPopDebugGroup();
 }
 
 }  // namespace
@@ -18,7 +25,7 @@ void FrameMarkers::beforeFrame()
 
 void FrameMarkers::afterFrame()
 {
-    glPopDebugGroup();
+    pop();
 }
 
 void FrameMarkers::beforePass(ScenePass pass, bool)
@@ -28,7 +35,7 @@ void FrameMarkers::beforePass(ScenePass pass, bool)
 
 void FrameMarkers::afterPass(ScenePass, bool)
 {
-    glPopDebugGroup();
+    pop();
 }
 
 void FrameMarkers::beforeStep(SceneStep step)
@@ -38,5 +45,5 @@ void FrameMarkers::beforeStep(SceneStep step)
 
 void FrameMarkers::afterStep(SceneStep)
 {
-    glPopDebugGroup();
+    pop();
 }
