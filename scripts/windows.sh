@@ -77,7 +77,7 @@ adjust() {
         # DevIL's CMake build lists, for Windows, a resource script (version information and
         # an icon) that the repacked tarball leaves out, and text files for Visual Studio's
         # project view under names that differ in case from the files: neither is built.
-        sed -i '/set(DevIL_\(RSRC\|TXT\) /d' "$2/DevIL/src-IL/CMakeLists.txt"
+        sed -i '/set(\(DevIL\|ILU\)_\(RSRC\|TXT\) /d' "$2"/DevIL/src-IL{,U}/CMakeLists.txt
         ;;
     esac
 }
@@ -120,7 +120,7 @@ fetch_sources() {
 cross_build() {
     local name=$1 source=$2 package=${2#"$sources/"}
     package=${package%%/*}
-    local stamp=$prefix/built/$package
+    local stamp=$prefix/built/$name-$package
     shift 2
     if [ -f "$stamp" ]; then
         echo "$name: built before ($package)"
@@ -182,8 +182,11 @@ build_libraries() {
         -DCMAKE_DISABLE_FIND_PACKAGE_OpenEXR=ON -DCMAKE_DISABLE_FIND_PACKAGE_LCMS2=ON \
         -DCMAKE_DISABLE_FIND_PACKAGE_MNG=ON -DCMAKE_DISABLE_FIND_PACKAGE_libSquish=ON \
         -DCMAKE_DISABLE_FIND_PACKAGE_NVTT=ON
+    # DevIL's utility library: not used by the demo, but CMake's FindDevIL requires it.
+    cross_build devil-utilities "$(source_dir devil)/DevIL/src-ILU" -DCMAKE_SHARED_LINKER_FLAGS="-L$prefix/lib"
+    # With GL/glut.h, as on Linux, where CMake's FindGLUT looks for it.
     cross_build freeglut "$(source_dir freeglut)" \
-        -DFREEGLUT_BUILD_STATIC_LIBS=OFF -DFREEGLUT_BUILD_DEMOS=OFF
+        -DFREEGLUT_BUILD_STATIC_LIBS=OFF -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON
     cross_build glew "$(source_dir glew)/build/cmake" -DBUILD_UTILS=OFF
     build_minizip
     # The COLLADA importer alone, no exporter. pkg-config sees only the cross-built
