@@ -199,9 +199,201 @@ build_libraries() {
         -DCMAKE_CXX_FLAGS="-I/usr/include/utf8cpp" -DCMAKE_SHARED_LINKER_FLAGS="-L$prefix/lib"
 }
 
+# The Linux build, as the test command makes it: its data directory (the shaders, and the
+# models and images its generator writes) goes into the zip unchanged, so that the two builds'
+# frames show the same data, and its capture tool renders the frames the Windows build's are
+# compared with.
+build_linux() {
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$work/linux-build.log"
+    cmake --build build -j"$jobs" --target okv okv_capture okv_compare_frames shaders >> "$work/linux-build.log"
+}
+
+# The program and the capture tool, and nothing that runs on the build machine: no tests, no
+# generator. Assimp's link interface names minizip, its static dependency, by name alone.
+build_windows() {
+    cmake -S . -B "$work/okv" -DCMAKE_TOOLCHAIN_FILE="$root/scripts/windows-toolchain.cmake" \
+        -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+        -DCMAKE_EXE_LINKER_FLAGS="-L$prefix/lib" > "$work/windows-build.log"
+    cmake --build "$work/okv" -j"$jobs" --target okv okv_capture >> "$work/windows-build.log"
+}
+
+# Wine's settings for every run here. Wine Mono and Gecko are not needed, and without this
+# Wine would offer to download them. Wine has a zlib1.dll of its own and prefers it to the one
+# beside the program; the zip's is the one Windows loads, so it is the one tried.
+export WINEPREFIX=$work/wine
+export WINEDLLOVERRIDES="mscoree,mshtml=;zlib1=n,b"
+
+start_wine() {
+    source scripts/virtual-display.sh
+    # Wine's server outlives the last program by a few seconds; it ends with this script.
+    trap 'wineserver -k 2> /dev/null || true; [ -z "${virtual_display_pid:-}" ] || kill "$virtual_display_pid"' EXIT
+    if [ ! -d "$WINEPREFIX" ]; then
+        wineboot --init > "$work/wineboot.log" 2>&1
+    fi
+}
+
+package_name=okv-windows-x86_64
+zip_file=$work/$package_name.zip
+
+# copy_dlls FILE DIRECTORY: copies every DLL that FILE imports, and what those import, from
+# the cross-built libraries and the MinGW-w64 run time into DIRECTORY. Any other must be one
+# of Windows' own, which Wine has too.
+copy_dlls() {
+    local dll place found
+    for dll in $(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'); do
+        [ -f "$2/$dll" ] && continue
+        found=""
+        for place in "$prefix/bin" /usr/x86_64-w64-mingw32/lib \
+            "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")"; do
+            [ -f "$place/$dll" ] && found=$place/$dll && break
+        done
+        if [ -n "$found" ]; then
+            # Without their symbols: Debian's MinGW C++ run time alone has 20 MB of them.
+            x86_64-w64-mingw32-strip --strip-unneeded -o "$2/$dll" "$found"
+            copy_dlls "$found" "$2"
+        elif [ -z "$(find "$WINEPREFIX/drive_c/windows/system32" -maxdepth 1 -iname "$dll")" ]; then
+            echo "$1 needs $dll, which neither the build nor Windows has" >&2
+            return 1
+        fi
+    done
+}
+
+# The zip: okv.exe and its DLLs, the data directory, the README and the licences of what the
+# DLLs were built from.
+pack() {
+    local staging=$work/package/$package_name
+    rm -rf "$work/package" "$zip_file"
+    mkdir -p "$staging/data" "$staging/licenses"
+    x86_64-w64-mingw32-strip -o "$staging/okv.exe" "$work/okv/okv.exe"
+    copy_dlls "$staging/okv.exe" "$staging"
+    cp build/data/*.glsl "$staging/data/"
+    cp -r build/data/models build/data/images "$staging/data/"
+    # Windows' own editors expect CRLF line ends.
+    sed 's/$/\r/' scripts/windows-readme.txt > "$staging/README-windows.txt"
+    cp "$(source_dir freeglut)/debian/copyright" "$staging/licenses/freeglut.txt"
+    cp "$(source_dir glew)/debian/copyright" "$staging/licenses/glew.txt"
+    cp "$(source_dir assimp)/debian/copyright" "$staging/licenses/assimp.txt"
+    cp "$(source_dir devil)/DevIL/COPYING" "$staging/licenses/devil.txt"
+    cp "$(source_dir libpng1.6)/debian/copyright" "$staging/licenses/libpng.txt"
+    cp "$(source_dir libjpeg-turbo)/debian/copyright" "$staging/licenses/libjpeg-turbo.txt"
+    cp /usr/share/doc/libz-mingw-w64/copyright "$staging/licenses/zlib.txt"
+    cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$staging/licenses/gcc-runtime.txt"
+    cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$staging/licenses/mingw-w64.txt"
+    (cd "$work/package" && zip -qr "$zip_file" "$package_name")
+    ls -l "$zip_file"
+}
+
+# Lines that Wine itself writes on a program's error stream: its debug channels, its loader,
+# and Debian's wine command's note that the 32-bit half is not installed.
+wine_own_lines='^([0-9a-f]{4}:(err|fixme|warn|trace):|wine: |it looks like wine32 is missing|multiarch needs to be enabled|execute "dpkg --add-architecture i386|apt-get install wine32:i386|as root, please execute)'
+
+# only_wine_lines FILE: fails when FILE holds a line that Wine did not write.
+only_wine_lines() {
+    if grep -Evq "$wine_own_lines" "$1"; then
+        echo "$1 holds lines that are not Wine's own:" >&2
+        grep -Ev "$wine_own_lines" "$1" >&2
+        return 1
+    fi
+}
+
+# run_program NAME DIRECTORY COMMAND...: starts the program from DIRECTORY, waits until its
+# window is up and the scene is loaded, lets it render, takes a screenshot, presses Escape and
+# waits for the end. Leaves NAME.out, NAME.err and NAME.png in build-windows; fails unless the
+# program ended with status 0 and the screenshot shows more than a few colours.
+run_program() {
+    local name=$1 directory=$2 window="" status=0
+    shift 2
+    (cd "$directory" && exec "$@") > "$work/$name.out" 2> "$work/$name.err" &
+    local program=$!
+    for _ in $(seq 240); do
+        window=$(xdotool search --onlyvisible --name '^OKV$' 2> /dev/null | head -n 1 || true)
+        [ -n "$window" ] && grep -q "After loadScene" "$work/$name.out" && break
+        window=""
+        sleep 0.5
+    done
+    if [ -z "$window" ]; then
+        echo "$name: no window with the scene within two minutes" >&2
+        kill "$program" 2> /dev/null || true
+        return 1
+    fi
+    sleep 5
+    import -window root "$work/$name.png"
+    xdotool windowfocus --sync "$window" key Escape
+    for _ in $(seq 60); do
+        kill -0 "$program" 2> /dev/null || break
+        sleep 0.5
+    done
+    wait "$program" || status=$?
+    local colours
+    colours=$(convert "$work/$name.png" -format %k info:)
+    echo "$name: ended with status $status; its screenshot has $colours colours"
+    [ "$status" -eq 0 ] && [ "$colours" -gt 1000 ]
+}
+
+# Wine hands the Unix environment, DISPLAY included, to Windows programs, and freeglut on
+# Windows takes a DISPLAY variable for the name of a display device and warns that it is none.
+# Windows has no such variable, so the Windows build is started through cmd without it.
+without_display='set DISPLAY=&&'
+
+unpacked=$work/unpacked/$package_name
+
+run_under_wine() {
+    rm -rf "$work/unpacked"
+    mkdir -p "$work/unpacked"
+    unzip -q "$zip_file" -d "$work/unpacked"
+
+    run_program linux build/data ../okv
+    run_program windows "$unpacked/data" wine cmd /c "$without_display ..\\okv.exe"
+    # The same lines as the Linux build's, up to Windows' line ends; both end with the
+    # Escape key's code.
+    if ! diff <(tr -d '\r' < "$work/windows.out") "$work/linux.out" > "$work/start-up.diff"; then
+        echo "The Windows build's console lines differ from the Linux build's:" >&2
+        cat "$work/start-up.diff" >&2
+        return 1
+    fi
+    echo "windows: the same $(wc -l < "$work/linux.out") console lines as the Linux build's"
+    only_wine_lines "$work/windows.err"
+    echo "windows: its error stream holds Wine's own lines only:"
+    sed 's/^/    /' "$work/windows.err"
+}
+
+# The capture tool's frames at two animation times, from the Windows build beside the unpacked
+# program and from the Linux build, compared as the softpipe test compares. Wine reports every
+# DLL it loads: each that is not Wine's own must come from the unpacked zip.
+compare_frames() {
+    local frames=$work/frames
+    rm -rf "$frames"
+    mkdir -p "$frames/linux" "$work/unpacked/frames"
+    (cd build/data && ../tools/okv_capture "$frames/linux" 640 480 7 1.5) > /dev/null
+    x86_64-w64-mingw32-strip -o "$unpacked/okv_capture.exe" "$work/okv/tools/okv_capture.exe"
+    (cd "$unpacked/data" &&
+        WINEDEBUG=+loaddll wine cmd /c "$without_display ..\\okv_capture.exe ..\\..\\frames 640 480 7 1.5") \
+        > "$work/capture.out" 2> "$work/capture.err"
+    only_wine_lines "$work/capture.err"
+    # Wine writes the paths with their backslashes doubled.
+    local zip_path outside
+    zip_path=$(winepath -w "$unpacked" 2> /dev/null | sed 's/\\/\\\\/g')
+    outside=$(grep 'trace:loaddll:.*: native$' "$work/capture.err" | grep -Fv "L\"$zip_path\\\\" || true)
+    if [ -n "$outside" ]; then
+        echo "The Windows build loaded DLLs from outside the zip:" >&2
+        echo "$outside" >&2
+        return 1
+    fi
+    echo "capture: every DLL not Wine's own came from the unpacked zip"
+    mv "$work/unpacked/frames" "$frames/windows"
+    build/tests/okv_compare_frames "$frames/linux" "$frames/windows" okv-7.png okv-1.5.png
+}
+
 step "packages" install_packages
 step "sources" fetch_sources
 step "libraries" build_libraries
+step "Linux build" build_linux
+step "Windows build" build_windows
+step "Wine" start_wine
+step "zip" pack
+step "run under Wine" run_under_wine
+step "frames" compare_frames
 
 echo "=== time per step"
 printf '%s' "$timings"
+echo "The zip: $zip_file"
