@@ -204,16 +204,17 @@ build_libraries() {
 # frames show the same data, and its capture tool renders the frames the Windows build's are
 # compared with.
 build_linux() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$work/linux-build.log"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON > "$work/linux-build.log"
     cmake --build build -j"$jobs" --target okv okv_capture okv_compare_frames shaders >> "$work/linux-build.log"
 }
 
 # The program and the capture tool, and nothing that runs on the build machine: no tests, no
-# generator. Assimp's link interface names minizip, its static dependency, by name alone.
+# generator. Warnings are errors, as in the test command's builds. Assimp's link interface
+# names minizip, its static dependency, by name alone.
 build_windows() {
     cmake -S . -B "$work/okv" -DCMAKE_TOOLCHAIN_FILE="$root/scripts/windows-toolchain.cmake" \
         -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
-        -DCMAKE_EXE_LINKER_FLAGS="-L$prefix/lib" > "$work/windows-build.log"
+        -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_EXE_LINKER_FLAGS="-L$prefix/lib" > "$work/windows-build.log"
     cmake --build "$work/okv" -j"$jobs" --target okv okv_capture >> "$work/windows-build.log"
 }
 
@@ -226,7 +227,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;zlib1=n,b"
 start_wine() {
     source scripts/virtual-display.sh
     # Wine's server outlives the last program by a few seconds; it ends with this script.
-    trap 'wineserver -k 2> /dev/null || true; [ -z "${virtual_display_pid:-}" ] || kill "$virtual_display_pid"' EXIT
+    trap 'wineserver -k 2> /dev/null || true; stop_virtual_display' EXIT
     if [ ! -d "$WINEPREFIX" ]; then
         wineboot --init > "$work/wineboot.log" 2>&1
     fi
@@ -343,15 +344,23 @@ run_under_wine() {
     unzip -q "$zip_file" -d "$work/unpacked"
 
     run_program linux build/data ../okv
-    run_program windows "$unpacked/data" wine cmd /c "$without_display ..\\okv.exe"
-    # The same lines as the Linux build's, up to Windows' line ends; both end with the
+    # Started from the unpacked folder, as a double click starts it, it finds data\ beside it.
+    run_program windows "$unpacked" wine cmd /c "$without_display okv.exe"
+    local first_line
+    first_line=$(head -n 1 "$work/windows.out" | tr -d '\r')
+    if [ "$first_line" != "Using the data directory beside the program: $(winepath -w "$unpacked/data" 2> /dev/null)" ]; then
+        echo "The Windows build did not say it uses the data beside it: $first_line" >&2
+        return 1
+    fi
+    # Then the same lines as the Linux build's, up to Windows' line ends; both end with the
     # Escape key's code.
-    if ! diff <(tr -d '\r' < "$work/windows.out") "$work/linux.out" > "$work/start-up.diff"; then
+    if ! diff <(tail -n +2 "$work/windows.out" | tr -d '\r') "$work/linux.out" > "$work/start-up.diff"; then
         echo "The Windows build's console lines differ from the Linux build's:" >&2
         cat "$work/start-up.diff" >&2
         return 1
     fi
-    echo "windows: the same $(wc -l < "$work/linux.out") console lines as the Linux build's"
+    echo "windows: $first_line"
+    echo "windows: then the same $(wc -l < "$work/linux.out") console lines as the Linux build's"
     only_wine_lines "$work/windows.err"
     echo "windows: its error stream holds Wine's own lines only:"
     sed 's/^/    /' "$work/windows.err"
