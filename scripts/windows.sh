@@ -8,8 +8,8 @@
 # 2. Cross-builds freeglut, GLEW, DevIL (its PNG and JPEG readers, with libpng and
 #    libjpeg-turbo) and Assimp (its COLLADA importer) from Debian's source packages into
 #    build-windows/prefix. They are kept there: a second run skips them.
-# 3. Builds the Linux program's data directory (shaders, and the models and images its
-#    generator writes) and the Linux capture tool; cross-builds okv.exe and okv_capture.exe.
+# 3. Builds the Linux program, its data directory and its capture tool in build/, as the test
+#    command does; cross-builds okv.exe and okv_capture.exe in build-windows/okv.
 # 4. Packs build-windows/okv-windows-x86_64.zip and unpacks it into an empty directory.
 # 5. From that directory, under Wine on a virtual X server: runs the program, checks its
 #    start-up lines and that its error stream holds nothing but Wine's own lines, ends it with
@@ -92,7 +92,10 @@ fetch() {
         name=${package%/*}
         if ! ls "$name"_*.dsc > /dev/null 2>&1; then
             apt-get source --download-only -qq "$package"
-            dpkg-source -x "$name"_*.dsc > /dev/null 2>&1
+            if ! dpkg-source -x "$name"_*.dsc > "$name.log" 2>&1; then
+                cat "$name.log"
+                return 1
+            fi
             adjust "$name" "$(source_dir "$name")"
         fi
     done
@@ -116,12 +119,13 @@ fetch_sources() {
 }
 
 # cross_build NAME SOURCE_DIR CMAKE_OPTION...: configures, builds and installs one library
-# into the prefix, unless this version of it is there already.
+# into the prefix, unless this version of it is there already, built with these options.
 cross_build() {
     local name=$1 source=$2 package=${2#"$sources/"}
     package=${package%%/*}
-    local stamp=$prefix/built/$name-$package
     shift 2
+    local stamp
+    stamp=$prefix/built/$name-$package-$(echo "$@" | md5sum | cut -c 1-8)
     if [ -f "$stamp" ]; then
         echo "$name: built before ($package)"
         return
@@ -175,8 +179,8 @@ build_libraries() {
         -DENABLE_STATIC=OFF -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF
     cross_build libpng "$(source_dir libpng1.6)" \
         -DPNG_STATIC=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
-    # IL alone (DevIL's ILU and ILUT are not used), reading PNG and JPEG through the two
-    # libraries above; the formats it reads without a library stay, as in Debian's build.
+    # DevIL's image library, reading PNG and JPEG through the two libraries above; the formats
+    # it reads without a library stay, as in Debian's build.
     cross_build devil "$(source_dir devil)/DevIL/src-IL" \
         -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON -DCMAKE_DISABLE_FIND_PACKAGE_Jasper=ON \
         -DCMAKE_DISABLE_FIND_PACKAGE_OpenEXR=ON -DCMAKE_DISABLE_FIND_PACKAGE_LCMS2=ON \
@@ -380,7 +384,7 @@ compare_frames() {
         > "$work/capture.out" 2> "$work/capture.err"
     only_wine_lines "$work/capture.err"
     # Wine writes the paths with their backslashes doubled.
-    local zip_path outside
+    local zip_path outside dll
     zip_path=$(winepath -w "$unpacked" 2> /dev/null | sed 's/\\/\\\\/g')
     outside=$(grep 'trace:loaddll:.*: native$' "$work/capture.err" | grep -Fv "L\"$zip_path\\\\" || true)
     if [ -n "$outside" ]; then
@@ -388,7 +392,13 @@ compare_frames() {
         echo "$outside" >&2
         return 1
     fi
-    echo "capture: every DLL not Wine's own came from the unpacked zip"
+    for dll in "$unpacked"/*.dll; do
+        if ! grep -Fq "L\"$zip_path\\\\$(basename "$dll")\"" "$work/capture.err"; then
+            echo "The Windows build did not load the zip's $(basename "$dll")" >&2
+            return 1
+        fi
+    done
+    echo "capture: every DLL not Wine's own came from the unpacked zip, and every DLL in it was loaded"
     mv "$work/unpacked/frames" "$frames/windows"
     build/tests/okv_compare_frames "$frames/linux" "$frames/windows" okv-7.png okv-1.5.png
 }
@@ -398,7 +408,7 @@ step "sources" fetch_sources
 step "libraries" build_libraries
 step "Linux build" build_linux
 step "Windows build" build_windows
-step "Wine" start_wine
+step "virtual X server and Wine" start_wine
 step "zip" pack
 step "run under Wine" run_under_wine
 step "frames" compare_frames
