@@ -23,16 +23,8 @@ work=$root/build-windows
 sources=$work/sources
 prefix=$work/prefix
 jobs=$(nproc)
-timings=""
-
-# step NAME COMMAND...: runs one step and notes how long it took.
-step() {
-    local name=$1 start=$SECONDS
-    shift
-    echo "=== $name"
-    "$@"
-    timings+=$(printf '%6d s  %s' $((SECONDS - start)) "$name")$'\n'
-}
+source scripts/timed-steps.sh
+source scripts/program-window.sh
 
 # Debian 12's source packages, and DevIL from the development suite: the tarballs of
 # Debian 12's DevIL 1.7.8 are not served by every mirror, while 1.8.0's upstream tarball is.
@@ -306,21 +298,20 @@ only_wine_lines() {
 # waits for the end. Leaves NAME.out, NAME.err and NAME.png in build-windows; fails unless the
 # program ended with status 0 and the screenshot shows more than a few colours.
 run_program() {
-    local name=$1 directory=$2 window="" status=0
+    local name=$1 directory=$2 window status=0
     shift 2
     (cd "$directory" && exec "$@") > "$work/$name.out" 2> "$work/$name.err" &
     local program=$!
-    for _ in $(seq 240); do
-        window=$(xdotool search --onlyvisible --name '^OKV$' 2> /dev/null | head -n 1 || true)
-        [ -n "$window" ] && grep -q "After loadScene" "$work/$name.out" && break
-        window=""
-        sleep 0.5
-    done
-    if [ -z "$window" ]; then
-        echo "$name: no window with the scene within two minutes" >&2
+    if ! window=$(wait_for_window 60 "$program"); then
+        echo "$name: no window within a minute" >&2
         kill "$program" 2> /dev/null || true
         return 1
     fi
+    for _ in $(seq 120); do
+        grep -q "After loadScene" "$work/$name.out" && break
+        sleep 0.5
+    done
+    # A few frames after the scene is loaded.
     sleep 5
     import -window root "$work/$name.png"
     xdotool windowfocus --sync "$window" key Escape
@@ -413,6 +404,5 @@ step "zip" pack
 step "run under Wine" run_under_wine
 step "frames" compare_frames
 
-echo "=== time per step"
-printf '%s' "$timings"
+print_step_times
 echo "The zip: $zip_file"
