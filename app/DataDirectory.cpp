@@ -13,7 +13,7 @@ namespace {
 fs::path executablePath(const char* argv0)
 {
     std::error_code error;
-    const fs::path path = fs::read_symlink("/proc/self/exe", error);
+    fs::path path = fs::read_symlink("/proc/self/exe", error);
     if (!error)
         return path;
     return fs::absolute(argv0 ? argv0 : "", error);
