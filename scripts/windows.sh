@@ -74,6 +74,12 @@ adjust() {
     esac
 }
 
+# apt downloads as its own user, who may not write into the sources folder; it would fall
+# back to root with a warning for every file.
+apt_source() {
+    apt-get -o APT::Sandbox::User=root source --download-only -qq "$@"
+}
+
 # fetch PACKAGE/SUITE...: Debian source packages, unpacked with Debian's patches, into
 # build-windows/sources; skipped for those already there.
 fetch() {
@@ -83,7 +89,7 @@ fetch() {
     for package in "$@"; do
         name=${package%/*}
         if ! ls "$name"_*.dsc > /dev/null 2>&1; then
-            apt-get source --download-only -qq "$package"
+            apt_source "$package"
             if ! dpkg-source -x "$name"_*.dsc > "$name.log" 2>&1; then
                 cat "$name.log"
                 return 1
@@ -94,7 +100,7 @@ fetch() {
     # DevIL's upstream tarball alone: the Debian revision's packaging files are not served
     # where 1.7.8's tarballs are not, and the build needs only the upstream tree.
     if ! ls -d devil-[0-9]* > /dev/null 2>&1; then
-        apt-get source --download-only --tar-only -qq devil/sid
+        apt_source --tar-only devil/sid
         local tarball directory
         tarball=$(ls devil_*.orig.tar.*)
         directory=devil-$(echo "$tarball" | sed 's/^devil_\(.*\)\.orig\.tar\..*$/\1/')
