@@ -53,6 +53,6 @@ FrameDifference compareFrames(const Picture& reference, const Picture& other)
 
 bool withinImplementationDifferences(const FrameDifference& difference)
 {
-    return difference.differing * 100 < difference.pixels * maximumDifferingPercent &&
-           difference.differingOffEdges * pixelsPerDifferenceOffEdges < difference.pixels;
+    return difference.differing < difference.pixels * maximumDifferingPercent / 100 &&
+           difference.differingOffEdges < difference.pixels / pixelsPerDifferenceOffEdges;
 }
