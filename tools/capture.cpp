@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 int main(int argc, char** argv)
@@ -22,7 +23,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY WIDTH HEIGHT TIME...\n", argv[0]);
         return 2;
     }
-    const std::string directory = argv[1];
+    const std::filesystem::path directory = argv[1];
     const int width = std::atoi(argv[2]);
     const int height = std::atoi(argv[3]);
     if (!openSceneWindow(argv[0], width, height))
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
         const float animationTime = std::strtof(argv[i], nullptr);
         renderer.renderFrameAt(animationTime);
         glReadBuffer(GL_BACK);
-        const std::string path = directory + "/okv-" + argv[i] + ".png";
+        const std::string path = (directory / ("okv-" + std::string(argv[i]) + ".png")).string();
         if (writeImage(path, readColour(width, height))) {
             std::printf("wrote %s (animation time %.4f)\n", path.c_str(), animationTime);
         } else {
