@@ -1,9 +1,15 @@
+#include "app/DataDirectory.h"
 #include "app/Renderer.h"
 
 #include <GL/freeglut.h>
 
 int main(int argc, char** argv)
 {
+    // Mended: started outside its data directory, the program ran on with a black window and
+    // a flood of errors about what it had not found. It now moves into the data directory
+    // beside it, or says what is missing and ends before opening a window.
+    if (!enterDataDirectory(argv[0]))
+        return 1;
     Renderer& renderer = Renderer::instance();
     renderer.initWindow(&argc, argv);
     renderer.initShaders();

@@ -30,7 +30,7 @@ errors=$(mktemp)
 clean_up() {
     rm -f "$output" "$errors"
     [ -z "${program:-}" ] || kill "$program" 2>/dev/null || true
-    [ -z "${virtual_display_pid:-}" ] || kill "$virtual_display_pid" 2>/dev/null || true
+    stop_virtual_display
 }
 trap clean_up EXIT
 

@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -156,6 +158,21 @@ bool ProgramRun::waitForGeometry(const std::string& geometry, double seconds) co
         if (windowGeometry() == geometry)
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+bool ProgramRun::showsAPicture() const
+{
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        const std::string pixels = commandOutput("import -window " + window + " -depth 8 rgb:- 2>/dev/null");
+        std::set<uint32_t> colours;
+        for (size_t at = 0; at + 2 < pixels.size(); at += 3)
+            colours.insert(uint32_t(uint8_t(pixels[at])) << 16 | uint32_t(uint8_t(pixels[at + 1])) << 8 |
+                           uint8_t(pixels[at + 2]));
+        if (colours.size() > 16)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
     return false;
 }

@@ -27,6 +27,9 @@ public:
     std::string windowGeometry() const;
     // Waits until the window has the given size; resizing happens in the program's main loop.
     bool waitForGeometry(const std::string& geometry, double seconds) const;
+    // Whether the window shows a frame of the scene, which has many colours, rather than the
+    // one colour of a window nobody draws in; looks again for up to 15 seconds.
+    bool showsAPicture() const;
     // The exit status, or -1 when the program was still running after the timeout (it is
     // then killed).
     int waitForExit(double seconds);

@@ -1,0 +1,54 @@
+// The real program started outside its data directory: it finds the data beside itself, or
+// says what is missing and ends before opening a window.
+
+#include "GLTestSupport.h"
+#include "ProgramRun.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+TEST(DataDirectoryProgramTest, StartedFromAnotherDirectoryItRendersTheSceneFromTheDataBesideIt)
+{
+    TemporaryDirectory elsewhere;
+    ProgramRun program(elsewhere.path());
+    ASSERT_TRUE(program.waitForWindow(60)) << program.standardOutput() << program.standardError();
+    ASSERT_TRUE(program.waitForOutput("After loadScene GLErrorCode:0", 60)) << program.standardOutput();
+    EXPECT_TRUE(program.showsAPicture()) << "the window stays black";
+    program.pressKey("Escape");
+    EXPECT_EQ(program.waitForExit(30), 0);
+
+    const std::string output = program.standardOutput();
+    const std::string notice = "Using the data directory beside the program: " +
+                               fs::canonical(OKV_DATA_DIR).string() + "\n";
+    EXPECT_EQ(output.substr(0, notice.size()), notice) << output.substr(0, 400);
+    expectInOrder(output, {"Status: Using GLEW ", "OpenGL 3.2 ready\n", "Framebuffer complete.\n",
+                           "After loadScene GLErrorCode:0\n", "27"});
+    EXPECT_EQ(output.find("not created"), std::string::npos) << "something was not loaded";
+    EXPECT_EQ(program.standardError(), "");
+    // The import log goes where the data is; the directory it was started in stays untouched.
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+}
+
+TEST(DataDirectoryProgramTest, WithNoDataAnywhereItSaysWhatIsMissingInOneLineAndEndsWithoutAWindow)
+{
+    // A copy of the program with no data directory beside it, started from an empty directory.
+    TemporaryDirectory elsewhere;
+    const fs::path binary = fs::path(elsewhere.path()) / "bin" / "okv";
+    fs::create_directories(binary.parent_path());
+    fs::copy_file(OKV_BINARY, binary);
+    const fs::path startedIn = fs::path(elsewhere.path()) / "empty";
+    fs::create_directories(startedIn);
+
+    ProgramRun program(startedIn.string(), binary.string());
+    const int status = program.waitForExit(10);
+    EXPECT_GT(status, 0) << "status " << status << " (-1: still running after 10 seconds)";
+    EXPECT_EQ(program.standardOutput(), "") << "it went on to start the demo";
+    const std::string error = program.standardError();
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    for (const std::string& part : {startedIn.string(), (binary.parent_path() / "data").string(),
+                                    std::string("GLSL"), std::string("models/"),
+                                    std::string("images/")})
+        EXPECT_NE(error.find(part), std::string::npos) << "\"" << part << "\" not named in: " << error;
+}

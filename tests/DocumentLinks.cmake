@@ -1,0 +1,26 @@
+# cmake -DROOT=<source tree> -P DocumentLinks.cmake
+# Every relative link and picture in README.md and docs/*.md must name a file that exists:
+# pages are moved and pictures renamed, and a reader meets the broken link first.
+file(GLOB pages ${ROOT}/README.md ${ROOT}/docs/*.md)
+set(broken "")
+foreach(page ${pages})
+    get_filename_component(directory ${page} DIRECTORY)
+    file(READ ${page} text)
+    # Square brackets would keep CMake from splitting the list of matches.
+    string(REPLACE "[" "<" text "${text}")
+    string(REPLACE "]" ">" text "${text}")
+    string(REGEX MATCHALL ">\\([^)]+\\)" links "${text}")
+    foreach(link ${links})
+        string(REGEX REPLACE "^>\\(([^)#]*).*$" "\\1" target "${link}")
+        if(target STREQUAL "" OR target MATCHES "^[a-z]+:")
+            continue()
+        endif()
+        if(NOT EXISTS ${directory}/${target})
+            list(APPEND broken "${page}: ${target}")
+        endif()
+    endforeach()
+endforeach()
+if(broken)
+    list(JOIN broken "\n  " listed)
+    message(FATAL_ERROR "Links to nothing:\n  ${listed}")
+endif()
