@@ -19,6 +19,7 @@ std::string findImporterFault(Assimp::Importer& /*importer*/, const std::string&
 #include <fcntl.h>
 #include <poll.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +57,10 @@ size_t residentBytes(const char* statmPath)
     // sanitizers', a fuzzer's) would turn it into a report of their own.
     for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
         std::signal(signal, SIG_DFL);
+    // Nor may it leave a core file in the data directory: the program writes no file but the
+    // import log.
+    const rlimit noCoreFile = {0, 0};
+    setrlimit(RLIMIT_CORE, &noCoreFile);
     // The importer's assertion messages, and a sanitizer's report in a sanitizer build.
     const int nowhere = open("/dev/null", O_WRONLY);
     dup2(nowhere, STDOUT_FILENO);

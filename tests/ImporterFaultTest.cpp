@@ -8,14 +8,23 @@
 
 #include "loader/ImporterFault.h"
 
+#include <algorithm>
 #include <assimp/postprocess.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
 TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTheReason)
 {
-    TemporaryDirectory directory;
+    // Entered, and with core files allowed as far as the system lets this process allow them:
+    // a crash of the child leaves none in the working directory.
+    TemporaryDirectory directory{true};
+    rlimit coreFiles = {};
+    getrlimit(RLIMIT_CORE, &coreFiles);
+    coreFiles.rlim_cur = coreFiles.rlim_max;
+    setrlimit(RLIMIT_CORE, &coreFiles);
     directory.write("sound.dae", collada::write(collada::singleGeometry({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2})));
     directory.write("garbage.dae", "<COLLADA><library_geometries>\x01\x02\xff");
     const std::string faults = OKV_IMPORTER_FAULTS_DIR "/";
@@ -55,6 +64,11 @@ TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTh
         // What the child imported stays in the child.
         EXPECT_EQ(importer.GetScene(), nullptr);
     }
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory.path()))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"garbage.dae", "sound.dae"}));
 }
 
 } // namespace
