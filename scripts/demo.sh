@@ -16,17 +16,12 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 source scripts/virtual-display.sh
+source scripts/program-window.sh
 mkdir -p screenshots
 rm -f screenshots/*.png
 (cd build/data && exec ../okv) &
 demo=$!
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --name '^OKV$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    sleep 0.2
-done
-if [ -z "$window" ]; then
+if ! window=$(wait_for_window 20); then
     echo "The demo's window did not appear" >&2
     kill "$demo" 2>/dev/null || true
     exit 1

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the demo, its tests, its tools and its checks need; installs
-# nothing when everything is already there.
+# Installs the Debian packages the demo, its tests, its tools and its checks need, and the
+# packages named as arguments (a script's own needs); installs nothing when everything is
+# already there.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
     libgl1-mesa-dri libglx-mesa0 mesa-utils
     xvfb xauth x11-utils xdotool imagemagick apitrace
     clang clang-tidy glslang-tools
+    "$@"
 )
 
 missing=()

@@ -23,6 +23,7 @@ if [ ! -x "$build/okv" ] || [ ! -d "$build/data/models" ]; then
     exit 2
 fi
 source scripts/virtual-display.sh
+source scripts/program-window.sh
 
 output=$(mktemp)
 errors=$(mktemp)
@@ -38,14 +39,7 @@ trap clean_up EXIT
 program=$!
 start_ns=$(date +%s%N)
 
-window=""
-for _ in $(seq 300); do
-    window=$(xdotool search --name '^OKV$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$program" 2>/dev/null || break
-    sleep 0.2
-done
-if [ -z "$window" ]; then
+if ! window=$(wait_for_window 60 "$program"); then
     echo "The program's window did not appear" >&2
     cat "$errors" >&2
     exit 1

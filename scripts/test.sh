@@ -10,17 +10,9 @@ cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh
 source scripts/virtual-display.sh
 
-jobs=$(nproc)
-timings=""
+source scripts/timed-steps.sh
 
-# step NAME COMMAND...: runs one step and notes how long it took.
-step() {
-    local name=$1 start=$SECONDS
-    shift
-    echo "=== $name"
-    "$@"
-    timings+=$(printf '%6d s  %s' $((SECONDS - start)) "$name")$'\n'
-}
+jobs=$(nproc)
 
 # build DIRECTORY CMAKE_OPTION...
 build() {
@@ -73,5 +65,4 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressio
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 step "sanitizer tests" run_tests build-sanitize 900 -LE "$compiler_independent"
 
-echo "=== time per step"
-printf '%s' "$timings"
+print_step_times

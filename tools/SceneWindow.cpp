@@ -4,7 +4,8 @@
 
 #include <GL/freeglut.h>
 #include <IL/il.h>
-#include <unistd.h>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -41,7 +42,7 @@ bool openSceneWindow(char* programName, int width, int height)
             glFinish();
             return true;
         }
-        usleep(1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return false;
 }

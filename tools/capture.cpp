@@ -9,6 +9,7 @@
 #include <GL/glew.h>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY WIDTH HEIGHT TIME...\n", argv[0]);
         return 2;
     }
-    const std::string directory = argv[1];
+    const std::filesystem::path directory = argv[1];
     const int width = std::atoi(argv[2]);
     const int height = std::atoi(argv[3]);
     if (!openSceneWindow(argv[0], width, height)) {
@@ -39,7 +40,7 @@ int main(int argc, char** argv)
         glReadBuffer(GL_BACK);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        const std::string path = directory + "/okv-" + argv[i] + ".png";
+        const std::string path = (directory / ("okv-" + std::string(argv[i]) + ".png")).string();
         if (writePng(path, width, height, pixels)) {
             std::printf("wrote %s (animation time %.4f)\n", path.c_str(), animationTime);
         } else {
