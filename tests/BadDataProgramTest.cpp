@@ -324,7 +324,8 @@ TEST(BadDataProgramTest, AModelThatWouldKillTheImporterIsNotImportedAndTheRestIs
     };
     const BadDataCase cases[] = {
         // A skin's weight array whose count (6) is smaller than its values (8): the importer
-        // reads eight weights from it (CVE-2022-45748), which only the text shows.
+        // reads eight weights from it (CVE-2022-45748). Here it then aborts on its own check;
+        // where it reads on, nothing crashes, and only the text shows the fault.
         {"skin weights past their array",
          [](const fs::path& data) {
              std::string model = readFile(std::string(OKV_TEST_MODELS_DIR) + "/box_nested_animation.dae");
