@@ -61,7 +61,8 @@ size_t residentBytes(const char* statmPath)
     // import log.
     const rlimit noCoreFile = {0, 0};
     setrlimit(RLIMIT_CORE, &noCoreFile);
-    // The importer's assertion messages, and a sanitizer's report in a sanitizer build.
+    // The console is the program's: the importer's assertion messages, and in a sanitizer
+    // build the sanitizer's report, go nowhere.
     const int nowhere = open("/dev/null", O_WRONLY);
     dup2(nowhere, STDOUT_FILENO);
     dup2(nowhere, STDERR_FILENO);
