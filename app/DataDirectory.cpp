@@ -3,19 +3,36 @@
 #include <cstdio>
 #include <system_error>
 
+#ifdef _WIN32
+// Without it windows.h defines min and max as macros, which break std::min and std::max.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
 
-// The running executable's own path. /proc/self/exe names it with every link resolved
-// (a link to the program in ~/bin still finds build/data); elsewhere argv[0] is the best
-// guess, relative to the directory the program was started in.
+// The running executable's own path, where the system can tell it; argv[0] is only what the
+// starter typed, a bare name when the program was found through PATH.
 fs::path executablePath(const char* argv0)
 {
     std::error_code error;
+#ifdef _WIN32
+    std::wstring name(32768, L'\0');  // the longest path Windows has
+    const DWORD length = GetModuleFileNameW(nullptr, name.data(), DWORD(name.size()));
+    if (length > 0 && length < name.size()) {
+        name.resize(length);
+        return fs::path(name);
+    }
+#else
+    // With every link resolved: a link to the program in ~/bin still finds build/data.
     fs::path path = fs::read_symlink("/proc/self/exe", error);
     if (!error)
         return path;
+#endif
     return fs::absolute(argv0 ? argv0 : "", error);
 }
 
@@ -68,10 +85,10 @@ bool enterDataDirectory(const char* argv0)
         std::fprintf(stderr,
                      "No run-time data in %s or in %s: the program needs its GLSL files, models/ and images/ in "
                      "the directory it is started from or in data/ beside it, where the build puts them\n",
-                     workingDirectory.string().c_str(), dataDirectoryBeside(executable).string().c_str());
+                     workingDirectory.u8string().c_str(), dataDirectoryBeside(executable).u8string().c_str());
         return false;
     }
-    std::printf("Using the data directory beside the program: %s\n", dataDirectory->string().c_str());
+    std::printf("Using the data directory beside the program: %s\n", dataDirectory->u8string().c_str());
     std::fflush(stdout);
     return true;
 }
