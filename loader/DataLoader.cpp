@@ -1,5 +1,6 @@
 #include "loader/DataLoader.h"
 
+#include "loader/ImporterFault.h"
 #include "loader/ImporterHazard.h"
 
 #include <IL/il.h>
@@ -138,6 +139,13 @@ void DataLoader::loadModel(const std::string& directory, const std::string& file
     file.close();
     if (!hazard.empty()) {
         logInfo("Not imported, " + path + ": " + hazard);
+        return;
+    }
+    // Mended: the faults of the importer that no look at the text foresees (a crash, an abort,
+    // an import without end) end a child process that imports the file first, not the program.
+    const std::string fault = findImporterFault(importer, path, importFlags);
+    if (!fault.empty()) {
+        logInfo("Not imported, " + path + ": " + fault);
         return;
     }
 

@@ -9,7 +9,9 @@
 #   bash scripts/fuzz.sh --runs N    the test command's short run: the seeds and N inputs made
 #                                    from them with a fixed random seed, the same every time
 #
-# Seeds: the models the build generates and Assimp's own COLLADA test models (assimp-testmodels).
+# Seeds: the models the build generates, Assimp's own COLLADA test models (assimp-testmodels), and
+# the files that crash, abort or never finish the importer (tests/importer-faults/), which its
+# child process takes: the fuzzer goes on over them and over what it makes from them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh
@@ -33,6 +35,9 @@ for model in build-clang/data/models/*.dae; do
     cp "$model" "fuzz/seeds/generated-$(basename "$model")"
 done
 cp /usr/share/assimp/models/Collada/*.dae /usr/share/assimp/models/Collada/*.DAE fuzz/seeds/
+for model in tests/importer-faults/*.dae; do
+    cp "$model" "fuzz/seeds/importer-fault-$(basename "$model")"
+done
 
 # As in the test command: the driver stays loaded until the leak check, which names it.
 export LD_PRELOAD=$(find /usr/lib -name swrast_dri.so -print -quit)
@@ -41,9 +46,14 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressio
 # Inputs up to 64 KiB: enough for every element of a model, small enough that the fuzzer tries
 # many (the larger seeds are cut there, and their fragments still feed the XML reader). It runs
 # in fuzz/, where the loader writes its import log, so the paths are absolute.
+# The importer's child process (loader/ImporterFault.h) has limits of its own, 30 s and 4 GiB,
+# and is ended when it passes them. libFuzzer's time limit is therefore longer, and its limit on a
+# single allocation, which would also hold in the child and save the input as a finding, is out
+# of reach (1 TiB); its limit on this process's resident memory (2 GiB) stays.
 fuzzer=$PWD/build-clang/tools/okv_fuzz_import
 fuzz=$PWD/fuzz
-options=(-max_len=65536 -timeout=30 -dict="$PWD/tools/fuzz_import.dict" -artifact_prefix="$fuzz/crashes/")
+options=(-max_len=65536 -timeout=60 -malloc_limit_mb=1048576 -dict="$PWD/tools/fuzz_import.dict"
+         -artifact_prefix="$fuzz/crashes/")
 cd "$fuzz"
 
 if [ -n "$runs" ]; then

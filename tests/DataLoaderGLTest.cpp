@@ -239,6 +239,38 @@ TEST_F(DataLoaderGLTest, ASecondLoadOfOnePathSharesTheFirstMeshAndCopiesItsMater
     EXPECT_EQ(second->materials[0]->name, "stone");
 }
 
+// As in the program, the importer's child is forked while the GL context and the X connection
+// are open. The loader goes on after each file that kills the importer, and the import of a
+// sound file stands in the log once: the child's look at it is not logged.
+TEST_F(DataLoaderGLTest, FilesThatKillTheImporterLeaveEmptyModelsAndTheirReasonInTheLog)
+{
+    const std::pair<const char*, const char*> killers[] = {
+        {"skin-joints-beyond-its-list.dae", "the importer died of signal 11"},
+        {"node-with-skew.dae", "the importer died of signal 6"},
+    };
+    for (const auto& [file, reason] : killers) {
+        SCOPED_TRACE(file);
+        directory.write(std::string("models/") + file, readFile(std::string(OKV_IMPORTER_FAULTS_DIR "/") + file));
+        const auto loaded = loadFile(file);
+        EXPECT_EQ(loaded->console, "");
+        EXPECT_EQ(loaded->mesh.vertexArray.id, 0u);
+        EXPECT_TRUE(loaded->materials.empty());
+        const std::string log = readFile(directory.path() + "/assimp_log.txt");
+        EXPECT_NE(log.find("Info,  T0: Not imported, " + models() + file + ": " + reason + "\n"), std::string::npos)
+            << log;
+    }
+    const auto sound = load(collada::singleGeometry(tetrahedronPositions, tetrahedronFaces), 2, true, "sound.dae");
+    EXPECT_NE(sound->mesh.vertexArray.id, 0u);
+    EXPECT_NE(sound->console.find("index count 24\nFree Edges:0\n"), std::string::npos) << sound->console;
+    const std::string log = readFile(directory.path() + "/assimp_log.txt");
+    for (const std::string& line : {"Info,  T0: Load " + models() + "sound.dae\n",
+                                    std::string("Info,  T0: Import of scene sound.dae succeeded.\n")}) {
+        const size_t first = log.find(line);
+        EXPECT_NE(first, std::string::npos) << line;
+        EXPECT_EQ(log.find(line, first + 1), std::string::npos) << "twice: " << line;
+    }
+}
+
 // The rules every prepared model keeps (ModelInvariants.h), on models at the edges of what the
 // loader's arithmetic meets.
 TEST_F(DataLoaderGLTest, ModelsAtTheEdgesOfTheArithmeticStillGiveSoundMeshes)

@@ -3,7 +3,9 @@
 // prepares it exactly as the scene assembly does (orientation 2, adjacency on) on a real GL
 // context: importer, materials and textures, fit, weld, normals, adjacency, tangents, upload.
 // Every mesh that comes out must keep the rules of tests/ModelInvariants.h; a broken rule
-// aborts, like a sanitizer report, so that libFuzzer keeps the input.
+// aborts, like a sanitizer report, so that libFuzzer keeps the input. The importer's own faults
+// end only the child process that imports each file first (loader/ImporterFault.h), and the
+// fuzzer goes on: what it keeps are faults of this program's code.
 //
 // Built in a Clang build with -fsanitize=fuzzer,address,undefined, over a copy of the loader
 // compiled with the same sanitizers. Needs an X display. Run it through scripts/fuzz.sh.
@@ -18,6 +20,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <pthread.h>
+#include <sanitizer/common_interface_defs.h>
 #include <string>
 
 namespace {
@@ -48,13 +52,22 @@ void release(Mesh& mesh, std::vector<Material*>& materials)
     }
 }
 
+// Every process this one forks is the importer's child. A sanitizer's report there is on a fault
+// of the importer, and libFuzzer's answer to it (the input saved as a crash of this program)
+// must not run in it.
+void forgetTheFuzzersDeathReport()
+{
+    __sanitizer_set_death_callback(nullptr);
+}
+
 } // namespace
 
 // Added to the suppressions of the test command (tests/sanitizer/lsan.supp). The importer
 // leaks what it built when a file turns out broken halfway (a visual scene that no
 // <instance_visual_scene> names, say): that is Assimp's to mend, and without this every such
-// input would stop the run. An object of this program that leaks is still reported, since its
-// own allocation has no frame in the importer.
+// input would stop the run. A file the importer refuses is imported here after its child's look
+// too, so the leak is still this process's. An object of this program that leaks is still
+// reported, since its own allocation has no frame in the importer.
 // NOLINTNEXTLINE(bugprone-reserved-identifier): the name is the leak checker's own hook.
 extern "C" const char* __lsan_default_suppressions()
 {
@@ -89,6 +102,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     modelsDirectory = scratchDirectory + "/models/";
     std::filesystem::create_directory(modelsDirectory);
     std::atexit(removeScratchDirectory);
+    pthread_atfork(nullptr, nullptr, forgetTheFuzzersDeathReport);
 
     // The loader's console lines for every input would bury libFuzzer's reports, which go to
     // standard error.
