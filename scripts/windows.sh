@@ -210,14 +210,17 @@ build_linux() {
     cmake --build build -j"$jobs" --target okv okv_capture okv_compare_frames shaders >> "$work/linux-build.log"
 }
 
-# The program and the capture tool, and nothing that runs on the build machine: no tests, no
-# generator. Warnings are errors, as in the test command's builds. Assimp's link interface
-# names minizip, its static dependency, by name alone.
+# The program and its tools, and nothing that runs on the build machine: no tests, and the
+# generator is built but not run. The zip takes the program alone; the capture tool renders the
+# frames compared below, and the others are built to show that they build for Windows too.
+# Warnings are errors, as in the test command's builds. Assimp's link interface names minizip,
+# its static dependency, by name alone.
 build_windows() {
     cmake -S . -B "$work/okv" -DCMAKE_TOOLCHAIN_FILE="$root/scripts/windows-toolchain.cmake" \
         -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
         -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_EXE_LINKER_FLAGS="-L$prefix/lib" > "$work/windows-build.log"
-    cmake --build "$work/okv" -j"$jobs" --target okv okv_capture >> "$work/windows-build.log"
+    cmake --build "$work/okv" -j"$jobs" --target okv okv_capture okv_benchmark okv_breakdown okv_import_benchmark \
+        okv_assets >> "$work/windows-build.log"
 }
 
 # Wine's settings for every run here. Wine Mono and Gecko are not needed, and without this

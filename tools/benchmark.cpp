@@ -21,6 +21,7 @@
 #include "app/Callbacks.h"
 #include "app/Renderer.h"
 #include "app/ShaderPrograms.h"
+#include "common/ProcessFigures.h"
 #include "common/SceneWindow.h"
 #include "common/TemporaryDirectory.h"
 #include "gl/Uniforms.h"
@@ -35,15 +36,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -152,14 +149,6 @@ GLuint buildFloorProgram()
     setUniform(program, "ProjectionMatrix", renderer.projectionMatrix());
     setUniform(program, "cutPlaneHeight", Water::planeHeight);
     return program;
-}
-
-// CPU time of all the process's threads, the rasteriser's included, in milliseconds.
-double processCpuMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) * 1e-6;
 }
 
 // Real and floor frames in turn at each animation time, so that whatever else the machine
@@ -332,33 +321,6 @@ void countCallsPerFrame()
     fprintf(report, "\n");
 }
 
-long peakResidentKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Seconds from the process's start (as the kernel recorded it, in clock ticks) to now.
-double secondsSinceProcessStart()
-{
-    std::ifstream statFile("/proc/self/stat");
-    std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
-    // The fields after the command name, which is in parentheses and may hold spaces.
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    unsigned long long startTicks = 0;
-    for (int number = 3; fields >> field; ++number)
-        if (number == 22) {
-            startTicks = std::stoull(field);
-            break;
-        }
-    std::ifstream uptimeFile("/proc/uptime");
-    double uptime = 0;
-    uptimeFile >> uptime;
-    return uptime - double(startTicks) / double(sysconf(_SC_CLK_TCK));
-}
-
 // The loader's work once more, item by item, in a fresh DataLoader. The models go through a
 // directory spelled differently ("./models/./"), since a path already in the mesh registry
 // would not be imported again; the files and the work are the same as in loadScene.
@@ -438,9 +400,7 @@ int main(int argc, char** argv)
     // The figures keep the terminal; the program's lines go to a file checked afterwards.
     const TemporaryDirectory scratch("okv-benchmark-output");
     const std::string logName = (scratch.path() / "program-output.txt").string();
-    std::fflush(stdout);
-    report = fdopen(dup(fileno(stdout)), "w");
-    setvbuf(report, nullptr, _IOLBF, 0);
+    report = keepConsole();
     if (!std::freopen(logName.c_str(), "w", stdout)) {
         std::fprintf(report, "okv_benchmark: cannot write %s\n", logName.c_str());
         return 1;
@@ -488,7 +448,7 @@ int main(int argc, char** argv)
 
     fprintf(report, "\nFrame time, %d frames over the camera loop, each closed by glFinish\n", frames);
     measureFrames(1280, 1024, frames);
-    const long peakAtTargetSize = peakResidentKilobytes();
+    const double peakAtTargetSize = peakResidentMegabytes();
     measureFloor(frames);
     measureFrames(1920, 1080, frames);
 
@@ -514,8 +474,7 @@ int main(int argc, char** argv)
     fprintf(report,
             "\nPeak resident memory (ru_maxrss): %.1f MB up to the 1280x1024 frames (after full screen at %dx%d), "
             "%.1f MB after all frames\n",
-            double(peakAtTargetSize) / 1024.0, fullScreenWidth, fullScreenHeight,
-            double(peakResidentKilobytes()) / 1024.0);
+            peakAtTargetSize, fullScreenWidth, fullScreenHeight, peakResidentMegabytes());
 
     timeLoaderItems();
 

@@ -11,6 +11,8 @@
 // compiled with the same sanitizers. Needs an X display. Run it through scripts/fuzz.sh.
 
 #include "ModelInvariants.h"
+#include "common/ProcessFigures.h"
+#include "common/TemporaryDirectory.h"
 #include "loader/DataLoader.h"
 
 #include <GL/glew.h>
@@ -27,13 +29,7 @@
 namespace {
 
 const char* const modelFile = "Tempel.dae";
-std::string scratchDirectory;  // holds models/
-std::string modelsDirectory;   // with the trailing separator, as the scene assembly passes it
-
-void removeScratchDirectory()
-{
-    std::filesystem::remove_all(scratchDirectory);
-}
+std::string modelsDirectory;  // with the trailing separator, as the scene assembly passes it
 
 // The program keeps what it loads until it ends; here every input would add its mesh and
 // textures to the next one's memory.
@@ -93,20 +89,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
     // The model file lives in a directory of its own; the import log "assimp_log.txt" goes to
     // the working directory, as the program's does.
-    std::string pattern = (std::filesystem::temp_directory_path() / "okv-fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::perror("okv_fuzz_import: scratch directory");
-        std::exit(1);
-    }
-    scratchDirectory = pattern;
-    modelsDirectory = scratchDirectory + "/models/";
+    static const TemporaryDirectory scratch("okv-fuzz");  // removed at exit
+    modelsDirectory = (scratch.path() / "models").string() + "/";
     std::filesystem::create_directory(modelsDirectory);
-    std::atexit(removeScratchDirectory);
     pthread_atfork(nullptr, nullptr, forgetTheFuzzersDeathReport);
 
     // The loader's console lines for every input would bury libFuzzer's reports, which go to
     // standard error.
-    if (std::freopen("/dev/null", "w", stdout) == nullptr)
+    if (std::freopen(nullDevice, "w", stdout) == nullptr)
         std::exit(1);
     return 0;
 }

@@ -8,18 +8,17 @@
 //   DISPLAY=:0 okv_import_benchmark [largest grid side, default 708]
 
 #include "app/Renderer.h"
+#include "common/ProcessFigures.h"
 #include "common/TemporaryDirectory.h"
 #include "loader/DataLoader.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -74,6 +73,10 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 int main(int argc, char** argv)
 {
     const int largestSide = argc > 1 ? std::atoi(argv[1]) : 708;
+    // The program's console lines would drown the figures.
+    FILE* report = keepConsole();
+    if (!std::freopen(nullDevice, "w", stdout))
+        return 1;
     int windowArgc = 1;
     Renderer::instance().initWindow(&windowArgc, argv);
 
@@ -95,12 +98,6 @@ int main(int argc, char** argv)
             Mesh* mesh = new Mesh();  // GL objects are never freed in this program
             std::vector<Material*> materials;
 
-            std::fflush(stdout);
-            // The upload's console lines would drown the figures.
-            const int console = dup(1);
-            const int nowhere = open("/dev/null", O_WRONLY);
-            dup2(nowhere, 1);
-            close(nowhere);
             auto start = std::chrono::steady_clock::now();
             loader.loadModel(directory, file, 2, true, mesh, &materials);
             const double whole = secondsSince(start);
@@ -116,9 +113,6 @@ int main(int argc, char** argv)
             const std::vector<GLuint> indices = loader.writeIndexList(scene->mNumMaterials, &materials);
             const std::vector<Vertex> vertices = loader.writeVertexList(indices);
             const double loaderSteps = secondsSince(start);
-            std::fflush(stdout);
-            dup2(console, 1);
-            close(console);
 
             rows.push_back({long(loader.triangles.size()), whole, loaderSteps});
             std::filesystem::remove(directory + file);
@@ -126,11 +120,11 @@ int main(int argc, char** argv)
     }
     std::filesystem::current_path(previous);
 
-    std::printf("%10s %10s %14s %16s %12s %14s %16s\n", "triangles", "loadModel", "ns/triangle",
+    std::fprintf(report, "%10s %10s %14s %16s %12s %14s %16s\n", "triangles", "loadModel", "ns/triangle",
                 "ns/(tri*log2 n)", "own steps", "ns/triangle", "ns/(tri*log2 n)");
     for (const Row& row : rows) {
         const double n = double(row.triangles);
-        std::printf("%10ld %9.3fs %14.1f %16.2f %11.3fs %14.1f %16.2f\n", row.triangles, row.whole,
+        std::fprintf(report, "%10ld %9.3fs %14.1f %16.2f %11.3fs %14.1f %16.2f\n", row.triangles, row.whole,
                     row.whole / n * 1e9, row.whole / (n * std::log2(n)) * 1e9, row.loaderSteps,
                     row.loaderSteps / n * 1e9, row.loaderSteps / (n * std::log2(n)) * 1e9);
     }
