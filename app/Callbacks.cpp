@@ -9,7 +9,7 @@ namespace {
 
 constexpr unsigned char escapeKey = 27;
 
-} // namespace
+}  // namespace
 
 void displayCallback()
 {

@@ -45,7 +45,7 @@ bool holdsShaderSources(const fs::path& directory)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 // Any shader source with models/ and images/ beside it makes a data directory, however broken:
 // a file missing from it is reported by whatever reads it, as always. The source tree's data/

@@ -19,7 +19,7 @@ public:
     int32_t windowHeight = 0;  // never 0 after a reshape
     GLuint defaultProgram = 0;
     GLuint waterProgram = 0;
-    GLuint miniProgram = 0;     // depth only
+    GLuint miniProgram = 0;  // depth only
     GLuint lightProgram = 0;
     GLuint skyProgram = 0;
     GLuint shadowVolumeProgram = 0;
@@ -29,11 +29,11 @@ public:
     Camera camera;
     SkyBox* skyBox = nullptr;
     Light light;
-    Mat4 reflectionMatrix;      // mirror in the water plane y = Water::planeHeight
-    Mat4 skyReflectionMatrix;   // mirror in y = 0, for the sky box
+    Mat4 reflectionMatrix;     // mirror in the water plane y = Water::planeHeight
+    Mat4 skyReflectionMatrix;  // mirror in y = 0, for the sky box
     Water* water = nullptr;
     float animationTime = 0.0f;
-    int32_t lastFrameTime = 0;  // GLUT elapsed milliseconds at the previous frame
+    int32_t lastFrameTime = 0;               // GLUT elapsed milliseconds at the previous frame
     FrameObserver* frameObserver = nullptr;  // null in the program; tools and tests set one
 
     static Renderer& instance();
@@ -56,8 +56,7 @@ public:
     // and tests render their frames with it.
     void renderFrameAt(float time);
     void renderScenePass(GLenum drawBuffer, bool mirrored, const std::vector<Renderable*>& depthObjects,
-                         const std::vector<Renderable*>& shadowCasters,
-                         const std::vector<Renderable*>& litObjects);
+                         const std::vector<Renderable*>& shadowCasters, const std::vector<Renderable*>& litObjects);
     // Viewport and projection for a window of width x height. Leaves waterProgram current.
     void reshape(int width, int height);
     // The projection reshape gives every program, for the current window size.

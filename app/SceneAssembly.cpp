@@ -45,7 +45,7 @@ void addTo(std::vector<Renderable*>& list, Renderable* object)
     list.push_back(object);
 }
 
-} // namespace
+}  // namespace
 
 void Renderer::loadScene()
 {
@@ -78,8 +78,8 @@ void Renderer::loadScene()
     // Its parts are closed solids that may overlap, so it counts as closed for its shadows.
     temple->closedVolume = true;
     for (auto* list : {&screenLists.litObjects, &screenLists.shadowCasters, &screenLists.depthObjects,
-                       &refractionLists.shadowCasters, &reflectionLists.litObjects,
-                       &reflectionLists.shadowCasters, &reflectionLists.depthObjects})
+                       &refractionLists.shadowCasters, &reflectionLists.litObjects, &reflectionLists.shadowCasters,
+                       &reflectionLists.depthObjects})
         addTo(*list, temple);
 
     Common3DObject* basin = loadObject(loader, "Becken.dae", &defaultProgram, reflectionMatrix, 30, 30, 30, 0, 10, 0);
@@ -89,7 +89,8 @@ void Renderer::loadScene()
         addTo(lists->depthObjects, basin);
     }
 
-    Common3DObject* ground = loadObject(loader, "Ground.dae", &defaultProgram, reflectionMatrix, 2000, 1, 2000, 0, 0, 0);
+    Common3DObject* ground =
+        loadObject(loader, "Ground.dae", &defaultProgram, reflectionMatrix, 2000, 1, 2000, 0, 0, 0);
     for (auto* list : {&screenLists.litObjects, &screenLists.shadowCasters, &screenLists.depthObjects,
                        &reflectionLists.shadowCasters})
         addTo(*list, ground);

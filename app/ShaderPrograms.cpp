@@ -29,7 +29,7 @@ GLuint buildProgram(GLuint* program, GLenum secondStage, const char* firstFile, 
     return *program;
 }
 
-} // namespace
+}  // namespace
 
 bool readShaderSource(const std::string& fileName, std::string& source)
 {

@@ -7,13 +7,13 @@
 
 // Attribute locations shared by every program and by the Vertex layout.
 enum AttributeLocation : GLuint {
-    PositionLocation = 0,   // "in_Position"
-    ColorLocation = 1,      // "in_Color"
-    NormalLocation = 2,     // "in_Normal"
-    NormalAVLocation = 3,   // "in_NormalAV"
-    TexCoordLocation = 4,   // "in_TextCord"
-    TangentLocation = 5,    // "in_Tangent"
-    BitangentLocation = 6   // "in_Bitangent"
+    PositionLocation = 0,  // "in_Position"
+    ColorLocation = 1,     // "in_Color"
+    NormalLocation = 2,    // "in_Normal"
+    NormalAVLocation = 3,  // "in_NormalAV"
+    TexCoordLocation = 4,  // "in_TextCord"
+    TangentLocation = 5,   // "in_Tangent"
+    BitangentLocation = 6  // "in_Bitangent"
 };
 
 // The source text of a shader file: every line followed by "\n". Returns false, and leaves

@@ -9,7 +9,7 @@ void printGLError()
     std::cout << "FrameBuffer::attachTexture::glError" << glGetError() << std::endl;
 }
 
-} // namespace
+}  // namespace
 
 FrameBuffer::FrameBuffer()
 {

@@ -13,7 +13,7 @@ bool fitsInSigned32(uint64_t bytes)
     return bytes <= uint64_t(std::numeric_limits<int32_t>::max());
 }
 
-} // namespace
+}  // namespace
 
 void Mesh::upload(const GLuint* indices, GLuint indicesLength, const Vertex* vertices, GLuint verticesLength,
                   bool withAdjacency)

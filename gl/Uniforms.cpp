@@ -10,7 +10,7 @@ GLint locationIn(GLuint program, const char* name)
     return glGetUniformLocation(program, name);
 }
 
-} // namespace
+}  // namespace
 
 void setUniform(GLuint program, const char* name, float value)
 {

@@ -18,13 +18,13 @@ struct AttributeLayout {
 
 // Every attribute reads floats from the interleaved Vertex record.
 constexpr AttributeLayout layout[] = {
-    {0, 3, offsetof(Vertex, position), 2},
-    {1, 3, offsetof(Vertex, color), 3},
-    {2, 3, offsetof(Vertex, normal), 3},
-    {3, 3, offsetof(Vertex, normalAV), 3},
-    {4, 2, offsetof(Vertex, texCoord), 4},
-    {5, 3, offsetof(Vertex, tangent), 4},
-    {6, 3, offsetof(Vertex, bitangent), 4},
+    {0, 3, offsetof(Vertex, position), 2},   // "in_Position"
+    {1, 3, offsetof(Vertex, color), 3},      // "in_Color"
+    {2, 3, offsetof(Vertex, normal), 3},     // "in_Normal"
+    {3, 3, offsetof(Vertex, normalAV), 3},   // "in_NormalAV"
+    {4, 2, offsetof(Vertex, texCoord), 4},   // "in_TextCord"
+    {5, 3, offsetof(Vertex, tangent), 4},    // "in_Tangent"
+    {6, 3, offsetof(Vertex, bitangent), 4},  // "in_Bitangent"
 };
 
 void printError(int errorLine)
@@ -32,7 +32,7 @@ void printError(int errorLine)
     std::cout << "VertexArrayObject:init(" << errorLine << "):Error:" << glGetError() << std::endl;
 }
 
-} // namespace
+}  // namespace
 
 void VertexArrayObject::bind()
 {

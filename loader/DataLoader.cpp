@@ -37,15 +37,15 @@ struct Orientation {
 // Row c: the source axis that becomes +X, +Y, -X, -Y, +Z, -Z in turn becomes +Y. Every row is
 // a rotation (determinant +1), so triangles keep their winding.
 constexpr Orientation orientations[6] = {
-    {{1, 0, 2}, {-1, 1, 1}},
-    {{1, 0, 2}, {1, -1, 1}},
-    {{0, 1, 2}, {1, 1, 1}},
-    {{0, 1, 2}, {1, -1, -1}},
-    {{0, 2, 1}, {1, 1, -1}},
-    {{0, 2, 1}, {1, -1, 1}},
+    {{1, 0, 2}, {-1, 1, 1}},   // 0: +X up
+    {{1, 0, 2}, {1, -1, 1}},   // 1: -X up
+    {{0, 1, 2}, {1, 1, 1}},    // 2: +Y up
+    {{0, 1, 2}, {1, -1, -1}},  // 3: -Y up
+    {{0, 2, 1}, {1, 1, -1}},   // 4: +Z up
+    {{0, 2, 1}, {1, -1, 1}},   // 5: -Z up
 };
 
-} // namespace
+}  // namespace
 
 DataLoader::DataLoader()
 {

@@ -29,23 +29,23 @@ public:
     // lexicographically with exact float comparison, which is the welding rule.
     using RawPosition = std::array<float, 3>;
 
-    Assimp::Importer importer;               // owns the last imported scene
-    std::vector<Vertex> vertices;            // every vertex of every mesh of the import
-    uint32_t vertexBase = 0;                 // vertices gathered before the current mesh
-    std::map<RawPosition, uint32_t> weldMap; // raw position -> first vertex gathered there
-    EdgeTable edgeTable;                     // welded edge -> the triangles on it
-    std::vector<Triangle> triangles;         // entry i has number i
+    Assimp::Importer importer;                // owns the last imported scene
+    std::vector<Vertex> vertices;             // every vertex of every mesh of the import
+    uint32_t vertexBase = 0;                  // vertices gathered before the current mesh
+    std::map<RawPosition, uint32_t> weldMap;  // raw position -> first vertex gathered there
+    EdgeTable edgeTable;                      // welded edge -> the triangles on it
+    std::vector<Triangle> triangles;          // entry i has number i
     uint32_t vertexCount = 0;
     uint32_t indexCount = 0;
-    float boundsMax[3] = {0.0f, 0.0f, 0.0f}; // of the mapped raw positions
+    float boundsMax[3] = {0.0f, 0.0f, 0.0f};  // of the mapped raw positions
     float boundsMin[3] = {0.0f, 0.0f, 0.0f};
-    double fitScale = 1.0;                   // 1 / largest extent (in double: see fitBounds)
-    double fitOffset[3] = {0.0, 0.0, 0.0};   // negated centre of the bounds
-    int32_t axis[3] = {0, 1, 2};             // output coordinate c = sign[c] * raw[axis[c]]
+    double fitScale = 1.0;                  // 1 / largest extent (in double: see fitBounds)
+    double fitOffset[3] = {0.0, 0.0, 0.0};  // negated centre of the bounds
+    int32_t axis[3] = {0, 1, 2};            // output coordinate c = sign[c] * raw[axis[c]]
     int32_t sign[3] = {1, 1, 1};
-    bool adjacency = false;                  // flag of the current loadModel call
-    bool closed = true;                      // no free edge met in the adjacency output
-    int32_t freeEdges = 0;                   // edges of the current output without a neighbour
+    bool adjacency = false;  // flag of the current loadModel call
+    bool closed = true;      // no free edge met in the adjacency output
+    int32_t freeEdges = 0;   // edges of the current output without a neighbour
 
     // Process-wide, never cleared nor destroyed (like everything loaded): what each path
     // (directory + file name) was loaded into.
@@ -62,8 +62,8 @@ public:
     // Fills the caller's mesh and material list from directory + fileName. orientation picks
     // the source axis that becomes +Y (0 to 5); withAdjacency asks for six indices per
     // triangle. Needs the GL context; the mesh's GL objects must not exist yet.
-    void loadModel(const std::string& directory, const std::string& fileName, int orientation,
-                   bool withAdjacency, Mesh* mesh, std::vector<Material*>* materials);
+    void loadModel(const std::string& directory, const std::string& fileName, int orientation, bool withAdjacency,
+                   Mesh* mesh, std::vector<Material*>* materials);
     // A new 2D texture owned by the caller, or null. Needs the GL context.
     Texture* loadTexture(const std::string& path);
     // A new cube map from "PX.png" ... "NZ.png" in directory, owned by the caller, or null.

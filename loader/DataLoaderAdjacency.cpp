@@ -17,7 +17,7 @@ uint32_t oppositeCorner(const Triangle& triangle, uint32_t a, uint32_t b)
     return triangle.welded[0];
 }
 
-} // namespace
+}  // namespace
 
 void DataLoader::registerEdges(const Triangle& triangle)
 {

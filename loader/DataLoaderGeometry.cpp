@@ -78,7 +78,7 @@ void anyPerpendicular(const float v[3], float out[3])
     normalise(out);
 }
 
-} // namespace
+}  // namespace
 
 void DataLoader::measureBounds(const aiScene* scene, const aiNode* node)
 {

@@ -32,10 +32,9 @@ void printLoadTexture(const std::string& path)
     std::fflush(stdout);
 }
 
-} // namespace
+}  // namespace
 
-void DataLoader::loadMaterials(const std::string& directory, const aiScene* scene,
-                               std::vector<Material*>* materials)
+void DataLoader::loadMaterials(const std::string& directory, const aiScene* scene, std::vector<Material*>* materials)
 {
     if (ilGetInteger(IL_VERSION_NUM) < 178)
         report("Wrong DevIL version. Old devil.dll in system32/SysWow64?");
@@ -71,8 +70,7 @@ void DataLoader::loadMaterials(const std::string& directory, const aiScene* scen
     }
 }
 
-Texture* DataLoader::loadMaterialTexture(const std::string& directory, const aiMaterial* material,
-                                         aiTextureType type)
+Texture* DataLoader::loadMaterialTexture(const std::string& directory, const aiMaterial* material, aiTextureType type)
 {
     aiString path;
     if (aiGetMaterialTexture(material, type, 0, &path) != AI_SUCCESS)

@@ -82,7 +82,7 @@ std::string describeEnd(int status)
     return "the importer ended its process with status " + std::to_string(WEXITSTATUS(status));
 }
 
-} // namespace
+}  // namespace
 
 std::string findImporterFault(Assimp::Importer& importer, const std::string& path, unsigned int flags,
                               const ImporterLimits& limits)

@@ -10,8 +10,8 @@
 // that size; what runs past them is a fault of the importer (it reads one index list without
 // end, say, filling memory with zeros until none is left).
 struct ImporterLimits {
-    double seconds;       // wall-clock time
-    size_t memoryBytes;   // resident memory beyond what the program held when the import began
+    double seconds;      // wall-clock time
+    size_t memoryBytes;  // resident memory beyond what the program held when the import began
 };
 constexpr ImporterLimits importerLimits = {30.0, size_t(4) << 30};
 

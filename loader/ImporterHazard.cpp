@@ -14,15 +14,14 @@ bool isSpace(char c)
 }
 
 // Markup that holds no elements, from its start to its end.
-const std::pair<std::string_view, std::string_view> markupWithoutElements[] = {{"<!--", "-->"},
-                                                                               {"<![CDATA[", "]]>"}};
+const std::pair<std::string_view, std::string_view> markupWithoutElements[] = {{"<!--", "-->"}, {"<![CDATA[", "]]>"}};
 
 // One start or end tag of the document, as far as the checks need it.
 struct Tag {
     std::string_view name;  // "/accessor" for an end tag
     std::map<std::string_view, std::string_view> attributes;
-    bool empty = false;     // <name ... />
-    size_t end = 0;         // just past its '>'
+    bool empty = false;  // <name ... />
+    size_t end = 0;      // just past its '>'
 };
 
 // The tag whose '<' is at text[at]; false when it never ends.
@@ -122,7 +121,7 @@ struct Accessor {
     double width = 0.0;  // values per element its parameters name
 };
 
-} // namespace
+}  // namespace
 
 std::string findImporterHazard(const std::string& document)
 {
@@ -135,8 +134,9 @@ std::string findImporterHazard(const std::string& document)
     bool inAccessor = false;
 
     for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
-        const auto skip = std::find_if(std::begin(markupWithoutElements), std::end(markupWithoutElements),
-                                       [&](const auto& pair) { return text.substr(at, pair.first.size()) == pair.first; });
+        const auto skip =
+            std::find_if(std::begin(markupWithoutElements), std::end(markupWithoutElements),
+                         [&](const auto& pair) { return text.substr(at, pair.first.size()) == pair.first; });
         if (skip != std::end(markupWithoutElements)) {
             const size_t close = text.find(skip->second, at);
             if (close == std::string_view::npos)
@@ -169,8 +169,8 @@ std::string findImporterHazard(const std::string& document)
                 return "the count of a data array is not a plain number";
             arraySizes[tag.attributes["id"]] = count;
         } else if (tag.name == "accessor") {
-            accessors.push_back({tag.attributes["source"], count, number(tag, "offset", 0.0),
-                                 number(tag, "stride", 1.0)});
+            accessors.push_back(
+                {tag.attributes["source"], count, number(tag, "offset", 0.0), number(tag, "stride", 1.0)});
             if (accessors.back().count < 0.0 || accessors.back().offset < 0.0 || accessors.back().stride < 0.0)
                 return "the count, offset or stride of an accessor is not a plain number";
             inAccessor = !tag.empty;

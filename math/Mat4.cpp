@@ -4,10 +4,10 @@
 
 Vec4 Mat4::operator*(const Vec4& v) const
 {
-    return {m[0] * v.x + m[4] * v.y + m[8] * v.z + m[12] * v.w,
-            m[1] * v.x + m[5] * v.y + m[9] * v.z + m[13] * v.w,
-            m[2] * v.x + m[6] * v.y + m[10] * v.z + m[14] * v.w,
-            m[3] * v.x + m[7] * v.y + m[11] * v.z + m[15] * v.w};
+    return {m[0] * v.x + m[4] * v.y + m[8] * v.z + m[12] * v.w,    // x
+            m[1] * v.x + m[5] * v.y + m[9] * v.z + m[13] * v.w,    // y
+            m[2] * v.x + m[6] * v.y + m[10] * v.z + m[14] * v.w,   // z
+            m[3] * v.x + m[7] * v.y + m[11] * v.z + m[15] * v.w};  // w
 }
 
 Mat4 operator*(const Mat4& a, const Mat4& b)

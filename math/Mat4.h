@@ -6,8 +6,8 @@
 
 // How translate() and scale() combine the new transform T with the matrix M.
 enum TransformOrder : int {
-    Local = 0,             // M := M·T, T acts in the object's own frame
-    Global = 1,            // M := T·M, T acts in the parent frame
+    Local = 0,   // M := M·T, T acts in the object's own frame
+    Global = 1,  // M := T·M, T acts in the parent frame
     // scale: along the parent axes, but about the object's own origin (its position), not
     // the parent's: the translation stays as it was. translate: the same as Global.
     GlobalAboutOrigin = 2

@@ -17,7 +17,7 @@ constexpr GLuint cubeIndices[36] = {
     0, 4, 1, 4, 5, 1,  // y = -10
 };
 
-} // namespace
+}  // namespace
 
 SkyBox::SkyBox(const Camera* camera) : camera(camera)
 {

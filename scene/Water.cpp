@@ -15,7 +15,7 @@ Texture* createRenderTarget(FrameBuffer& frameBuffer)
     return texture;
 }
 
-} // namespace
+}  // namespace
 
 Water::Water(Texture* bumpTexture) : bumpTexture(bumpTexture)
 {

@@ -21,7 +21,7 @@ struct Water : Renderable {
     Texture* bumpTexture = nullptr;  // not owned; may be null when the image failed to load
     FrameBuffer reflectionBuffer;
     FrameBuffer refractionBuffer;
-    Mat4 textureCorrection;          // clip space to [0, 1] screen coordinates
+    Mat4 textureCorrection;  // clip space to [0, 1] screen coordinates
 
     explicit Water(Texture* bumpTexture);
 

@@ -40,7 +40,7 @@ slip look-at math/Mat4.cpp 'translate(M, -eye.x, -eye.y, -eye.z, Local);' 'trans
 # Motion paths and the clock.
 slip bezier-in-tangent math/MotionPath.cpp 'Q.position - Q.tangent * Q.inWeight' 'Q.position + Q.tangent * Q.inWeight' "Bézier control point before the end point on the wrong side"
 slip path-end-point math/MotionPath.cpp '(start + 1) % n' '(start + 1) % segmentCount' "open path's last segment ends at its first point"
-slip eye-path app/CameraPaths.cpp $'pathPoint(-30, 20, 0, -1, 30, 30),\n        pathPoint(130' $'pathPoint(-30, 20, 0, -1, 3, 30),\n        pathPoint(130' "the eye's swing out of the temple cuts through a column"
+slip eye-path app/CameraPaths.cpp 'pathPoint(-30, 20, 0, -1, 30, 30),   // one and a half turns' 'pathPoint(-30, 20, 0, -1, 3, 30),   // one and a half turns' "the eye's swing out of the temple cuts through a column"
 slip clock-fast app/FrameRendering.cpp 'clockRate = 0.0002f' 'clockRate = 0.002f' "animation clock ten times too fast"
 slip clock-slow app/FrameRendering.cpp 'clockRate = 0.0002f' 'clockRate = 0.00002f' "animation clock ten times too slow"
 slip camera-rate app/FrameRendering.cpp 'cameraRate = 0.5f' 'cameraRate = 5.0f' "camera ten times too fast"

@@ -14,13 +14,29 @@ namespace {
 // The two that this Assimp (5.2.5) refuses: UTF-16 text is "malformed XML" to it, and it
 // cannot read a number with spaces before it in an animation clip's matrix.
 const char* const refused[] = {"cube_UTF16LE.dae", "library_animation_clips.dae"};
-const char* const imported[] = {
-    "COLLADA.dae", "COLLADA_triangulate.dae", "Cinema4D.dae", "ConcavePolygon.dae",
-    "anims_with_full_rotations_between_keys.DAE", "box_nested_animation.dae", "cameras.dae",
-    "cube_UTF8BOM.dae", "cube_emptyTags.dae", "cube_triangulate.dae", "cube_tristrips.dae",
-    "cube_with_2UVs.DAE", "cube_xmlspecialchars.dae", "duck.dae", "duck_triangulate.dae",
-    "earthCylindrical.DAE", "kwxport_test_vcolors.dae", "lights.dae", "regr01.dae", "sphere.dae",
-    "sphere_triangulate.dae", "teapot_instancenodes.DAE", "teapots.DAE"};
+const char* const imported[] = {"COLLADA.dae",
+                                "COLLADA_triangulate.dae",
+                                "Cinema4D.dae",
+                                "ConcavePolygon.dae",
+                                "anims_with_full_rotations_between_keys.DAE",
+                                "box_nested_animation.dae",
+                                "cameras.dae",
+                                "cube_UTF8BOM.dae",
+                                "cube_emptyTags.dae",
+                                "cube_triangulate.dae",
+                                "cube_tristrips.dae",
+                                "cube_with_2UVs.DAE",
+                                "cube_xmlspecialchars.dae",
+                                "duck.dae",
+                                "duck_triangulate.dae",
+                                "earthCylindrical.DAE",
+                                "kwxport_test_vcolors.dae",
+                                "lights.dae",
+                                "regr01.dae",
+                                "sphere.dae",
+                                "sphere_triangulate.dae",
+                                "teapot_instancenodes.DAE",
+                                "teapots.DAE"};
 
 // Whatever the file holds, the mesh is sound; a file the importer refuses leaves the mesh
 // empty and the console quiet (the importer's error goes to the log).
@@ -59,4 +75,4 @@ TEST(AnyModelGLTest, AssimpsColladaTestModelsLoadIntoSoundMeshesOrAreRefusedQuie
     }
 }
 
-} // namespace
+}  // namespace

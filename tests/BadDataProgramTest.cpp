@@ -172,16 +172,17 @@ void runWithBrokenData(const BadDataCase& badCase)
 
 const char* const models[] = {"sphere.dae", "Tempel.dae", "Becken.dae", "Ground.dae", "WaterPlane.dae"};
 
-} // namespace
+}  // namespace
 
 TEST(BadDataProgramTest, EachShaderFileMissingIsNamedOnStandardErrorAndOneWithASyntaxErrorGetsItsInfoLog)
 {
     std::vector<BadDataCase> cases;
-    for (const char* shader : {"DefaultShader.vert.glsl", "DefaultShader.frag.glsl", "WaterShader.vert.glsl",
-                               "WaterShader.frag.glsl", "SkyShader.vert.glsl", "SkyShader.frag.glsl",
-                               "LightShader.vert.glsl", "LightShader.frag.glsl", "ShadowVolume.vert.glsl",
-                               "ShadowVolume.geom.glsl", "Mini.vert.glsl", "Mini.frag.glsl"})
-        cases.push_back({std::string("missing ") + shader, [shader](const fs::path& data) { fs::remove(data / shader); },
+    for (const char* shader :
+         {"DefaultShader.vert.glsl", "DefaultShader.frag.glsl", "WaterShader.vert.glsl", "WaterShader.frag.glsl",
+          "SkyShader.vert.glsl", "SkyShader.frag.glsl", "LightShader.vert.glsl", "LightShader.frag.glsl",
+          "ShadowVolume.vert.glsl", "ShadowVolume.geom.glsl", "Mini.vert.glsl", "Mini.frag.glsl"})
+        cases.push_back({std::string("missing ") + shader,
+                         [shader](const fs::path& data) { fs::remove(data / shader); },
                          {"after Shader ", "After loadScene GLErrorCode:"},
                          {},
                          {std::string("Couldn't open shader file: ") + shader + "\n"}});
@@ -200,15 +201,15 @@ TEST(BadDataProgramTest, EachShaderFileMissingIsNamedOnStandardErrorAndOneWithAS
 TEST(BadDataProgramTest, AMissingModelIsReportedByPathAndItsEmptyMeshReportedWhereverItIsDrawn)
 {
     for (const char* model : models)
-        runWithBrokenData({std::string("missing ") + model,
-                           [model](const fs::path& data) { fs::remove(data / "models" / model); },
-                           {std::string("Couldn't open file: ./models/") + model, "After loadScene GLErrorCode:0\n",
-                            lostMesh},
-                           {},
-                           {},
-                           4,
-                           false,
-                           true});
+        runWithBrokenData(
+            {std::string("missing ") + model,
+             [model](const fs::path& data) { fs::remove(data / "models" / model); },
+             {std::string("Couldn't open file: ./models/") + model, "After loadScene GLErrorCode:0\n", lostMesh},
+             {},
+             {},
+             4,
+             false,
+             true});
 }
 
 // A file that opens but does not import goes to the log only; the console stays quiet about it.
@@ -221,14 +222,15 @@ TEST(BadDataProgramTest, AnEmptyTruncatedOrGarbageModelLeavesTheImportersErrorIn
     };
     for (const auto& [kind, breakFile] : breaks)
         for (const char* model : models)
-            runWithBrokenData({std::string(kind) + " " + model,
-                               [model, breakFile = breakFile](const fs::path& data) { breakFile(data / "models" / model); },
-                               {"After loadScene GLErrorCode:0\n", lostMesh},
-                               {"Couldn't open file"},
-                               {},
-                               4,
-                               true,
-                               true});
+            runWithBrokenData(
+                {std::string(kind) + " " + model,
+                 [model, breakFile = breakFile](const fs::path& data) { breakFile(data / "models" / model); },
+                 {"After loadScene GLErrorCode:0\n", lostMesh},
+                 {"Couldn't open file"},
+                 {},
+                 4,
+                 true,
+                 true});
 }
 
 TEST(BadDataProgramTest, ModelsWithoutTextureCoordinatesWithNonManifoldEdgesOrWithDegenerateTrianglesLoadAndDraw)
@@ -252,18 +254,23 @@ TEST(BadDataProgramTest, ModelsWithoutTextureCoordinatesWithNonManifoldEdgesOrWi
     withDegenerates.insert(withDegenerates.end(), {0, 0, 2, 1, 5, 3, 0, 6, 1});
 
     const auto replaceWith = [](const char* model, collada::Document document) {
-        return [model, document](const fs::path& data) {
-            writeBytes(data / "models" / model, collada::write(document));
-        };
+        return
+            [model, document](const fs::path& data) { writeBytes(data / "models" / model, collada::write(document)); };
     };
     const BadDataCase cases[] = {
         // Closed: 12 triangles with 6 indices each and no free edge.
-        {"Tempel.dae without texture coordinates", replaceWith("Tempel.dae", collada::singleGeometry(cube, cubeTriangles)),
-         {"index count 72\nFree Edges:0\n", "After loadScene GLErrorCode:0\n"}, {}, {}},
+        {"Tempel.dae without texture coordinates",
+         replaceWith("Tempel.dae", collada::singleGeometry(cube, cubeTriangles)),
+         {"index count 72\nFree Edges:0\n", "After loadScene GLErrorCode:0\n"},
+         {},
+         {}},
         // The third triangle on the shared edge gets no neighbour there, besides the fin's
         // two open edges.
-        {"Becken.dae with a non-manifold edge", replaceWith("Becken.dae", collada::singleGeometry(tetrahedron, withFin)),
-         {"index count 30\nFree Edges:3\n", "After loadScene GLErrorCode:0\n"}, {}, {}},
+        {"Becken.dae with a non-manifold edge",
+         replaceWith("Becken.dae", collada::singleGeometry(tetrahedron, withFin)),
+         {"index count 30\nFree Edges:3\n", "After loadScene GLErrorCode:0\n"},
+         {},
+         {}},
         // The triangles with a repeated corner or position reach the loader as lines (the
         // importer's degenerate check) or weld to two corners, and are left out; the one on a
         // line has three distinct corners, so it is drawn, and it is the third triangle on
@@ -294,7 +301,8 @@ TEST(BadDataProgramTest, ModelsFromOtherExportersInPlaceOfTheTempleAndTheBasinLo
     const BadDataCase cases[] = {
         // A textured, closed model; and one mesh that several nodes show, whose copies lie on
         // one another, so that each edge has more than two triangles and counts as free.
-        {"the duck and instanced teapots", replaceWith("duck.dae", "teapot_instancenodes.DAE", {"duckCM.tga"}),
+        {"the duck and instanced teapots",
+         replaceWith("duck.dae", "teapot_instancenodes.DAE", {"duckCM.tga"}),
          {"Load Texture:\"./models/./duckCM.tga\"", "index count 25272\nFree Edges:0\n",
           "index count 11904\nFree Edges:2912\n", "After loadScene GLErrorCode:0\n"},
          {"Couldn't load image"},
@@ -350,7 +358,8 @@ TEST(BadDataProgramTest, AModelThatWouldKillTheImporterIsNotImportedAndTheRestIs
          false,
          true,
          "Not imported, ./models/Tempel.dae: the importer died of signal 11"},
-        {"an abort of the importer in the temple's place", replaceWithFault("Tempel.dae", "node-with-skew.dae"),
+        {"an abort of the importer in the temple's place",
+         replaceWithFault("Tempel.dae", "node-with-skew.dae"),
          {"After loadScene GLErrorCode:0\n", lostMesh},
          {"Couldn't open file"},
          {},
@@ -366,17 +375,20 @@ TEST(BadDataProgramTest, AModelThatWouldKillTheImporterIsNotImportedAndTheRestIs
 TEST(BadDataProgramTest, BrokenImagesAreReportedAndTheirTexturesLeftOut)
 {
     const BadDataCase cases[] = {
-        {"missing texture", [](const fs::path& data) { fs::remove(data / "models/Tempel_diffuse.png"); },
+        {"missing texture",
+         [](const fs::path& data) { fs::remove(data / "models/Tempel_diffuse.png"); },
          {"Load Texture:\"./models/Tempel_diffuse.png\"\nCouldn't load image: ./models/Tempel_diffuse.png\n",
           "After loadScene GLErrorCode:0\n"},
          {},
          {}},
-        {"corrupt PNG", [](const fs::path& data) { corruptAfter(data / "models/Tempel_normal.png", 100); },
+        {"corrupt PNG",
+         [](const fs::path& data) { corruptAfter(data / "models/Tempel_normal.png", 100); },
          {"Load Texture:\"./models/Tempel_normal.png\"\nCouldn't load image: ./models/Tempel_normal.png\n",
           "After loadScene GLErrorCode:0\n"},
          {},
          {}},
-        {"corrupt JPEG", [](const fs::path& data) { corruptAfter(data / "images/waven.jpg", 600); },
+        {"corrupt JPEG",
+         [](const fs::path& data) { corruptAfter(data / "images/waven.jpg", 600); },
          {"Load Texture:\"./images/waven.jpg\"\nCouldn't load image: ./images/waven.jpg\n",
           "After loadScene GLErrorCode:0\n"},
          {},

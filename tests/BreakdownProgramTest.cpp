@@ -60,15 +60,15 @@ std::vector<std::string> cells(const std::string& row)
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhatTheyClaim)
 {
     TemporaryDirectory output;
     const std::string figuresFile = output.path() + "/figures.txt";
     const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_BREAKDOWN_BINARY "' '" + output.path() + "' " +
-                                std::to_string(width) + " " + std::to_string(height) + " " +
-                                animationTimeArgument + " > '" + figuresFile + "'";
+                                std::to_string(width) + " " + std::to_string(height) + " " + animationTimeArgument +
+                                " > '" + figuresFile + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     // Every picture the tool writes is in docs/frame/, and nothing else is.
@@ -140,8 +140,8 @@ TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhat
                 std::atof(passRows.at(" screen ").at(6).c_str()), 0.1);
 
     // The volume pictures: front and back sides, and the caps (here all facing the eye).
-    for (const auto& [name, backShare] : {std::pair{"05-screen-volume-sides.png", 0.01},
-                                          std::pair{"06-screen-volume-caps.png", 0.0}}) {
+    for (const auto& [name, backShare] :
+         {std::pair{"05-screen-volume-sides.png", 0.01}, std::pair{"06-screen-volume-caps.png", 0.0}}) {
         SCOPED_TRACE(name);
         const std::vector<Tint> tints = framePixels<Tint>(pictures[name], tint);
         EXPECT_GT(std::count(tints.begin(), tints.end(), Front), 0.01 * width * height);

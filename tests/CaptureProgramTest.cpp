@@ -25,13 +25,13 @@ void expectSameFrame(const std::string& picture, const std::string& capture)
     EXPECT_LT(differingShare(inDocs, captured), 0.002);
 }
 
-} // namespace
+}  // namespace
 
 TEST(CaptureProgramTest, TheReadmePicturesAreFramesOfTheCurrentProgram)
 {
     TemporaryDirectory shots;
-    const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_CAPTURE_BINARY "' '" + shots.path() +
-                                "' 1280 960 14.5 7 1.5 > /dev/null";
+    const std::string command =
+        "cd '" OKV_DATA_DIR "' && '" OKV_CAPTURE_BINARY "' '" + shots.path() + "' 1280 960 14.5 7 1.5 > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     const struct {

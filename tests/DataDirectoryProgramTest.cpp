@@ -20,8 +20,8 @@ TEST(DataDirectoryProgramTest, StartedFromAnotherDirectoryItRendersTheSceneFromT
     EXPECT_EQ(program.waitForExit(30), 0);
 
     const std::string output = program.standardOutput();
-    const std::string notice = "Using the data directory beside the program: " +
-                               fs::canonical(OKV_DATA_DIR).string() + "\n";
+    const std::string notice =
+        "Using the data directory beside the program: " + fs::canonical(OKV_DATA_DIR).string() + "\n";
     EXPECT_EQ(output.substr(0, notice.size()), notice) << output.substr(0, 400);
     expectInOrder(output, {"Status: Using GLEW ", "OpenGL 3.2 ready\n", "Framebuffer complete.\n",
                            "After loadScene GLErrorCode:0\n", "27"});
@@ -47,8 +47,7 @@ TEST(DataDirectoryProgramTest, WithNoDataAnywhereItSaysWhatIsMissingInOneLineAnd
     EXPECT_EQ(program.standardOutput(), "") << "it went on to start the demo";
     const std::string error = program.standardError();
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
-    for (const std::string& part : {startedIn.string(), (binary.parent_path() / "data").string(),
-                                    std::string("GLSL"), std::string("models/"),
-                                    std::string("images/")})
+    for (const std::string& part : {startedIn.string(), (binary.parent_path() / "data").string(), std::string("GLSL"),
+                                    std::string("models/"), std::string("images/")})
         EXPECT_NE(error.find(part), std::string::npos) << "\"" << part << "\" not named in: " << error;
 }

@@ -21,7 +21,7 @@ void makeDataDirectory(const TemporaryDirectory& root, const std::string& relati
         fs::create_directories(fs::path(root.path()) / relative / "images");
 }
 
-} // namespace
+}  // namespace
 
 TEST(DataDirectoryTest, StaysWhereTheDataIsAndOtherwiseTakesTheDataBesideTheExecutable)
 {

@@ -16,7 +16,9 @@ struct Primitive {
     std::string material;  // a Material id, or empty for no binding
     bool lines;
     Primitive(std::vector<int> p, std::string material = "", bool lines = false)
-        : p(std::move(p)), material(std::move(material)), lines(lines) {}
+        : p(std::move(p)), material(std::move(material)), lines(lines)
+    {
+    }
 };
 
 struct Material {
@@ -24,7 +26,9 @@ struct Material {
     std::string diffuseImage;  // relative path, or empty for a colour
     std::string normalImage;   // relative path placed as <bump>, or empty
     Material(std::string id, std::string diffuseImage = "", std::string normalImage = "")
-        : id(std::move(id)), diffuseImage(std::move(diffuseImage)), normalImage(std::move(normalImage)) {}
+        : id(std::move(id)), diffuseImage(std::move(diffuseImage)), normalImage(std::move(normalImage))
+    {
+    }
 };
 
 // One geometry shown by one node.
@@ -86,8 +90,8 @@ inline std::string write(const Document& d)
             << "-fx\"/></material>";
     out << "</library_materials>\n<library_geometries><geometry id=\"shape\"><mesh>\n";
     std::string inputs = "<input semantic=\"VERTEX\" source=\"#vertices\" offset=\"0\"/>";
-    for (const auto& [id, values, names] : {std::tuple{"positions", d.positions, "XYZ"},
-                                            {"normals", d.normals, "XYZ"}, {"uv", d.texCoords, "ST"}}) {
+    for (const auto& [id, values, names] :
+         {std::tuple{"positions", d.positions, "XYZ"}, {"normals", d.normals, "XYZ"}, {"uv", d.texCoords, "ST"}}) {
         if (values.empty())
             continue;
         const size_t stride = std::string(names).size();
@@ -119,4 +123,4 @@ inline std::string write(const Document& d)
     return out.str();
 }
 
-} // namespace collada
+}  // namespace collada

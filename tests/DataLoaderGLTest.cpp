@@ -108,10 +108,16 @@ TEST_F(DataLoaderGLTest, EdgeCasesGiveTheirIndexListsFreeEdgesAndClosedFlags)
         {"lone.dae", collada::singleGeometry({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}), {0, 2, 1, 0, 2, 1}, 3, false},
         // On the shared edge the first triangle sits in the `first` slot and finds its
         // neighbour in `second`; the second triangle the other way round.
-        {"two.dae", collada::singleGeometry({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {0, 1, 2, 2, 1, 3}),
-         {0, 2, 1, 3, 2, 1, 2, 0, 1, 2, 3, 1}, 4, false},
-        {"tetrahedron.dae", collada::singleGeometry(tetrahedronPositions, tetrahedronFaces),
-         {0, 3, 1, 3, 2, 3, 0, 2, 3, 2, 1, 2, 1, 0, 3, 0, 2, 0, 0, 1, 2, 1, 3, 1}, 0, true},
+        {"two.dae",
+         collada::singleGeometry({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {0, 1, 2, 2, 1, 3}),
+         {0, 2, 1, 3, 2, 1, 2, 0, 1, 2, 3, 1},
+         4,
+         false},
+        {"tetrahedron.dae",
+         collada::singleGeometry(tetrahedronPositions, tetrahedronFaces),
+         {0, 3, 1, 3, 2, 3, 0, 2, 3, 2, 1, 2, 1, 0, 3, 0, 2, 0, 0, 1, 2, 1, 3, 1},
+         0,
+         true},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.file);
@@ -295,15 +301,15 @@ TEST_F(DataLoaderGLTest, ModelsAtTheEdgesOfTheArithmeticStillGiveSoundMeshes)
     hugeNormals.normals = {3e38f, 3e38f, 3e38f, 3e38f, 0, 0, 0, 3e38f, 0, 0, 0, 3e38f};
     // Mended (found by the import fuzzer): the importer's own normals of a triangle this long
     // overflow to (-1e38, NaN, 1e38), which has a direction until the NaN is seen.
-    const collada::Document notANumber = collada::singleGeometry({0, 0, 0, 1e38f, 1, 1e38f, 1e38f, 2, 1e38f}, {0, 1, 2});
+    const collada::Document notANumber =
+        collada::singleGeometry({0, 0, 0, 1e38f, 1, 1e38f, 1e38f, 2, 1e38f}, {0, 1, 2});
     // Mended: a model wider than the largest float, whose fit overflowed.
     collada::Document wide = withoutUVs;
     wide.positions = {-3e38f, 0, 0, 3e38f, 0, 0, 0, 3e38f, 0, 0, 0, 3e38f};
 
     const std::pair<const char*, collada::Document> cases[] = {
-        {"without UVs", withoutUVs},     {"collapsed UVs", collapsedUVs},
-        {"vanishing UVs", vanishingUVs}, {"unused vertex", unusedVertex},
-        {"long normals", longNormals},   {"huge normals", hugeNormals},
+        {"without UVs", withoutUVs},           {"collapsed UVs", collapsedUVs}, {"vanishing UVs", vanishingUVs},
+        {"unused vertex", unusedVertex},       {"long normals", longNormals},   {"huge normals", hugeNormals},
         {"a normal not a number", notANumber}, {"wider than the floats", wide}};
     int file = 0;
     for (const auto& [name, document] : cases) {
@@ -322,8 +328,8 @@ TEST_F(DataLoaderGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnpackAli
         int channels, width;
     };
     // Mended: 8-bit RGB rows of odd widths are not multiples of GL's default 4-byte alignment.
-    const Case cases[] = {{IL_RGB, 3, 1},   {IL_RGB, 3, 3},   {IL_RGB, 3, 13}, {IL_RGB, 3, 255},
-                          {IL_LUMINANCE, 1, 5}, {IL_RGBA, 4, 5}};
+    const Case cases[] = {{IL_RGB, 3, 1},   {IL_RGB, 3, 3},       {IL_RGB, 3, 13},
+                          {IL_RGB, 3, 255}, {IL_LUMINANCE, 1, 5}, {IL_RGBA, 4, 5}};
     for (const Case& test : cases) {
         const std::string name = std::to_string(test.channels) + " channels, width " + std::to_string(test.width);
         SCOPED_TRACE(name);
@@ -343,4 +349,4 @@ TEST_F(DataLoaderGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnpackAli
     }
 }
 
-} // namespace
+}  // namespace

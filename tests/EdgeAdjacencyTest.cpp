@@ -23,14 +23,16 @@ TEST(EdgeAdjacencyTest, DegenerateAndNonManifoldTrianglesStayInRangeAndNeverClos
         {"degenerate, then a tetrahedron",
          {{0, 1, 1}, {0, 1, 2}, {0, 3, 1}, {1, 3, 2}, {0, 2, 3}},
          {0, 1, 1, 0, 1, 1, 0, 3, 1, 3, 2, 3, 0, 2, 3, 2, 1, 2, 1, 0, 3, 0, 2, 0, 0, 1, 2, 1, 3, 1},
-         0, true},
+         0,
+         true},
         {"all corners at one position", {{4, 4, 4}}, {4, 4, 4, 4, 4, 4}, 0, true},
         // A fin: the third triangle on the edge 0-1 gets that edge free; the first two stay
         // each other's neighbours.
         {"three triangles on one edge",
          {{0, 1, 2}, {1, 0, 3}, {0, 1, 4}},
          {0, 3, 1, 0, 2, 1, 1, 2, 0, 1, 3, 0, 0, 4, 1, 0, 4, 1},
-         7, false},
+         7,
+         false},
     };
     // The loader writes its "assimp_log.txt" into the working directory.
     TemporaryDirectory directory{true};
@@ -39,7 +41,9 @@ TEST(EdgeAdjacencyTest, DegenerateAndNonManifoldTrianglesStayInRangeAndNeverClos
         SCOPED_TRACE(test.name);
         loader.reset();
         for (const auto& welded : test.triangles) {
-            loader.triangles.push_back({uint32_t(loader.triangles.size()), 0, {welded[0], welded[1], welded[2]},
+            loader.triangles.push_back({uint32_t(loader.triangles.size()),
+                                        0,
+                                        {welded[0], welded[1], welded[2]},
                                         {welded[0], welded[1], welded[2]}});
             loader.registerEdges(loader.triangles.back());
         }
@@ -55,4 +59,4 @@ TEST(EdgeAdjacencyTest, DegenerateAndNonManifoldTrianglesStayInRangeAndNeverClos
     }
 }
 
-} // namespace
+}  // namespace

@@ -35,7 +35,7 @@ void expectAttachmentsOf(const FrameBuffer& target, const Texture& texture)
     EXPECT_EQ(attachedAt(GL_COLOR_ATTACHMENT0), std::pair(GL_TEXTURE, GLint(texture.id)));
 }
 
-} // namespace
+}  // namespace
 
 TEST(FrameBufferGLTest, SecondTextureReplacesTheDepthStencilBufferWithOneOfItsSize)
 {

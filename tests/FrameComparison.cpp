@@ -31,7 +31,7 @@ bool onEdge(const Image& picture, int x, int y)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 FrameDifference compareFrames(const Image& reference, const Image& other)
 {

@@ -29,7 +29,7 @@ Image changed(Image picture, int left, int width, int amount)
     return picture;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FrameComparisonTest, DifferencesCountOnlyBeyondTheToleranceAndOffEdgesOnlyAcrossASurface)
 {
@@ -46,15 +46,12 @@ TEST(FrameComparisonTest, DifferencesCountOnlyBeyondTheToleranceAndOffEdgesOnlyA
         {"a surface a few levels off, as filtering may be", changed(reference, 60, 30, frameTolerance), 30 * (side - 2),
          0, 0, true},
         // The column left of the middle edge, moved by 20 levels: beside an edge in both frames.
-        {"an edge drawn a little differently", changed(reference, side / 2 - 1, 1, 20), side - 2, side - 2, 0,
-         true},
+        {"an edge drawn a little differently", changed(reference, side / 2 - 1, 1, 20), side - 2, side - 2, 0, true},
         // A stripe two columns wide in the bright half: its inner pixels see no edge in the
         // reference, but each sees the stripe's own border in the other frame.
-        {"a stripe across a surface", changed(reference, 70, 2, 20), 2 * (side - 2), 2 * (side - 2), 0,
-         true},
+        {"a stripe across a surface", changed(reference, 70, 2, 20), 2 * (side - 2), 2 * (side - 2), 0, true},
         // Three columns: the middle one is on an edge in neither frame.
-        {"a band across a surface", changed(reference, 70, 3, 20), 3 * (side - 2), 3 * (side - 2),
-         side - 2, false},
+        {"a band across a surface", changed(reference, 70, 3, 20), 3 * (side - 2), 3 * (side - 2), side - 2, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -74,8 +71,10 @@ TEST(FrameComparisonTest, TheLimitsAreThreePercentDifferingAndOneInTwoThousandOf
         bool within;
     };
     const Case cases[] = {
-        {299, 0, true}, {300, 0, false},  // 3% of 10,000
-        {100, 4, true}, {100, 5, false},  // 10,000 / 2000
+        {299, 0, true},
+        {300, 0, false},  // 3% of 10,000
+        {100, 4, true},
+        {100, 5, false},  // 10,000 / 2000
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.differing << " differing, " << c.differingOffEdges << " off edges");

@@ -15,7 +15,7 @@ void expectNear(const Vec4& actual, const Vec4& expected)
     EXPECT_LE((actual - expected).length(), 1e-2f) << actual.x << ", " << actual.y << ", " << actual.z;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FrameRenderingGLTest, FiveSecondsMoveTheClockByOneTheCameraByAHalfTheLightByAThirdAndTheWavesBy0Point6)
 {

@@ -29,7 +29,7 @@ void GLAPIENTRY onDebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLs
         std::fprintf(stderr, "GL debug message of high severity: %s\n", message);
 }
 
-} // namespace
+}  // namespace
 
 void ensureGLContext()
 {

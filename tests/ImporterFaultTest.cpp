@@ -71,4 +71,4 @@ TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTh
     EXPECT_EQ(files, (std::vector<std::string>{"garbage.dae", "sound.dae"}));
 }
 
-} // namespace
+}  // namespace

@@ -26,8 +26,7 @@ TEST(ImporterHazardTest, EachKnownFaultOfTheImporterIsFoundAndASoundFileLeftAlon
          "claims more"},
         {"more triangles than the file could hold", "<triangles count=\"1\"", "<triangles count=\"4000000000\"",
          "claims more"},
-        {"a polygon of more corners than the file could hold", "<p>", "<vcount>4000000000</vcount><p>",
-         "claims more"},
+        {"a polygon of more corners than the file could hold", "<p>", "<vcount>4000000000</vcount><p>", "claims more"},
         {"an array cut short (the importer reports that itself)", "1 0 0 0 1 0<", "1 0<", ""},
         // CVE-2022-45748: the array keeps the three values its count names, and the accessor
         // reads nine.
@@ -54,4 +53,4 @@ TEST(ImporterHazardTest, EachKnownFaultOfTheImporterIsFoundAndASoundFileLeftAlon
     }
 }
 
-} // namespace
+}  // namespace

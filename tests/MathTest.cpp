@@ -29,7 +29,7 @@ Mat4 distinctElements()
     return M;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Mat4Test, ProductsComposeInColumnVectorOrderAndMayUseTheDestination)
 {

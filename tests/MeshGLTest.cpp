@@ -75,7 +75,7 @@ struct OffscreenTarget {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(MeshGLTest, TooLargeMeshIsReportedAndNothingIsUploaded)
 {
@@ -94,8 +94,8 @@ TEST(MeshGLTest, TooLargeMeshIsReportedAndNothingIsUploaded)
         Mesh mesh;
         StdoutCapture output;
         mesh.upload(tooLarge.indices, tooLarge.indexCount, oneVertex, tooLarge.vertexCount, true);
-        EXPECT_EQ(output.text(), std::string("Mesh::upload(): mesh too large ") + tooLarge.printed +
-                                     ", nothing uploaded\n");
+        EXPECT_EQ(output.text(),
+                  std::string("Mesh::upload(): mesh too large ") + tooLarge.printed + ", nothing uploaded\n");
         EXPECT_EQ(mesh.vertexArray.id + mesh.vertexBuffer.id + mesh.indexBuffer.id + mesh.indexCount, 0u);
         EXPECT_FALSE(mesh.adjacency);
     }

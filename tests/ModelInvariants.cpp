@@ -12,7 +12,7 @@ namespace {
 // Positions are compared exactly: corners the loader welded were at one raw position, and the
 // fit maps one raw position to one fitted position.
 using Position = std::array<float, 3>;
-using Edge = std::pair<Position, Position>;       // smaller position first
+using Edge = std::pair<Position, Position>;         // smaller position first
 using TrianglePositions = std::array<Position, 3>;  // sorted: a triangle known by its corners alone
 
 constexpr float tolerance = 1e-4f;
@@ -122,17 +122,18 @@ void checkAdjacency(const PreparedModel& model, std::vector<std::string>& broken
             const bool shared = std::any_of(onEdge.begin(), onEdge.end(),
                                             [&](size_t other) { return other != t && cornersOf[other] == claimed; });
             if (!shared) {
-                broken.push_back(describe("triangle ", t, ", edge ", k,
-                                          ": no other triangle has the edge and its opposite vertex"));
+                broken.push_back(
+                    describe("triangle ", t, ", edge ", k, ": no other triangle has the edge and its opposite vertex"));
                 return;
             }
         }
     if (model.freeEdges < unshared || model.freeEdges > ownCorner)
-        broken.push_back(describe(model.freeEdges, " free edges counted, but ", unshared, " edges have no neighbour and ",
-                                  ownCorner, " have their own corner as the neighbour's"));
+        broken.push_back(describe(model.freeEdges, " free edges counted, but ", unshared,
+                                  " edges have no neighbour and ", ownCorner,
+                                  " have their own corner as the neighbour's"));
 }
 
-} // namespace
+}  // namespace
 
 PreparedModel readPreparedModel(const Mesh& mesh, const std::vector<Material*>& materials, int freeEdges)
 {
@@ -168,8 +169,8 @@ std::vector<std::string> brokenInvariants(const PreparedModel& model)
     GLuint next = 0;
     for (const Material& material : model.materials) {
         if (material.firstIndex != next || material.indexCount % 6 != 0)
-            broken.push_back(describe("material \"", material.name, "\" draws ", material.indexCount,
-                                      " indices from ", material.firstIndex, " where ", next, " was next"));
+            broken.push_back(describe("material \"", material.name, "\" draws ", material.indexCount, " indices from ",
+                                      material.firstIndex, " where ", next, " was next"));
         next = material.firstIndex + material.indexCount;
     }
     if (next != model.indices.size())

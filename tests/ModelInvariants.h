@@ -31,7 +31,7 @@ struct PreparedModel {
     std::vector<Vertex> vertices;
     std::vector<GLuint> indices;  // six per triangle: corner, opposite vertex, corner, ...
     std::vector<Material> materials;
-    int freeEdges = 0;            // as the loader counted them
+    int freeEdges = 0;  // as the loader counted them
     bool closed = false;
 };
 

@@ -1,6 +1,6 @@
+#include "math/MotionPath.h"
 #include "app/Renderer.h"
 #include "math/Camera.h"
-#include "math/MotionPath.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@ namespace {
 // Within tolerance of the expected point, all four components counted.
 void expectVec(const Vec4& actual, const Vec4& expected, float tolerance = 1e-4f)
 {
-    EXPECT_LE((actual - expected).length(), tolerance) << actual.x << ", " << actual.y << ", " << actual.z << ", " << actual.w;
+    EXPECT_LE((actual - expected).length(), tolerance)
+        << actual.x << ", " << actual.y << ", " << actual.z << ", " << actual.w;
 }
 
 // Built once per process, because building appends to the camera's paths.
@@ -29,7 +30,7 @@ MotionPath pathThrough(std::vector<PathPoint> points, bool loop)
     return path;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MotionPathTest, DegenerateOpenLoopingAndNegativeParameters)
 {
@@ -43,7 +44,8 @@ TEST(MotionPathTest, DegenerateOpenLoopingAndNegativeParameters)
 
     // One segment, B = (0,0,0), (0,3,0), (6,-3,0), (6,0,0): it repeats every unit, so at a
     // whole t it jumps back from the last point to the first.
-    const MotionPath open = pathThrough({{{0, 0, 0, 1}, {0, 3, 0, 0}, 1, 1}, {{6, 0, 0, 1}, {0, 3, 0, 0}, 1, 1}}, false);
+    const MotionPath open =
+        pathThrough({{{0, 0, 0, 1}, {0, 3, 0, 0}, 1, 1}, {{6, 0, 0, 1}, {0, 3, 0, 0}, 1, 1}}, false);
     expectVec(open.evaluate(0.25f), Vec4(0.9375f, 0.84375f, 0, 1));
     expectVec(open.evaluate(3.25f), Vec4(0.9375f, 0.84375f, 0, 1));
     expectVec(open.evaluate(0.999f), Vec4(6, 0, 0, 1), 0.02f);
@@ -52,10 +54,9 @@ TEST(MotionPathTest, DegenerateOpenLoopingAndNegativeParameters)
 
     // Looping, the last segment runs from the last point back to the first:
     // B = (10,10,0), (10,10,8), (0,0,-4), (0,0,0).
-    MotionPath triangle = pathThrough({{{0, 0, 0, 1}, {0, 0, 1, 0}, 2, 4},
-                                       {{10, 0, 0, 1}, {0, 0, 1, 0}, 0, 0},
-                                       {{10, 10, 0, 1}, {0, 0, 1, 0}, 8, 0}},
-                                      true);
+    MotionPath triangle = pathThrough(
+        {{{0, 0, 0, 1}, {0, 0, 1, 0}, 2, 4}, {{10, 0, 0, 1}, {0, 0, 1, 0}, 0, 0}, {{10, 10, 0, 1}, {0, 0, 1, 0}, 8, 0}},
+        true);
     expectVec(triangle.evaluate(2.5f), Vec4(5, 5, 1.5f, 1));
     expectVec(triangle.evaluate(3.0f), Vec4(0, 0, 0, 1));
     triangle.loop = false;

@@ -25,7 +25,7 @@ std::string uniqueFileName(const char* suffix)
     return "/tmp/okv-run-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + suffix;
 }
 
-} // namespace
+}  // namespace
 
 std::string commandOutput(const std::string& command)
 {

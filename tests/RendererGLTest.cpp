@@ -6,8 +6,8 @@
 #include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -32,7 +32,7 @@ Renderer& rendererWithPrograms()
     return renderer;
 }
 
-} // namespace
+}  // namespace
 
 TEST(RendererGLTest, WindowHasACoreContextAndAnEightBitStencilBuffer)
 {

@@ -1,5 +1,5 @@
-#include "math/Mat4.h"
 #include "scene/SceneObject.h"
+#include "math/Mat4.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ Mat4 mirrorAboutHeight(float height)
     return M;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SceneObjectTest, WorldMatrixChainsParentsAndAppliesTheMirrorLast)
 {

@@ -33,7 +33,7 @@ int uniformInt(GLuint program, const char* name)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ScenePassGLTest, EachCasterIsExtrudedAsClosedOnlyWhenKnownToBeClosedAndKnowsWhetherItIsMirrored)
 {

@@ -22,19 +22,20 @@ TEST(ShadowGLTest, StencilCountMatchesARayCastInTheScreenAndTheReflectionPass)
         const Mat4 view = renderer.camera.worldMatrix();
 
         // Depth and stencil are not swapped with the colour, so they still hold the screen pass.
-        const Agreement onScreen = compareWithRayCast(renderer, Target(renderer.windowWidth, renderer.windowHeight, projection, view),
-                                             false, renderer.screenLists.shadowCasters, 3);
+        const Agreement onScreen =
+            compareWithRayCast(renderer, Target(renderer.windowWidth, renderer.windowHeight, projection, view), false,
+                               renderer.screenLists.shadowCasters, 3);
         // The reflection pass used the window's projection in its square target, on the
         // mirrored world with the mirrored light.
         renderer.water->reflectionBuffer.bind();
         const Target reflection(1024, 1024, projection, view);
         renderer.water->reflectionBuffer.unbind();
-        const Agreement inReflection = compareWithRayCast(renderer, reflection, true, renderer.reflectionLists.shadowCasters, 4);
+        const Agreement inReflection =
+            compareWithRayCast(renderer, reflection, true, renderer.reflectionLists.shadowCasters, 4);
         std::cout << "animation time " << time << ": screen pass " << onScreen.agreed << " of " << onScreen.compared
                   << " samples agree (" << 100.0 * onScreen.fraction() << "%, " << onScreen.shadowed
-                  << " in shadow), reflection pass " << inReflection.agreed << " of " << inReflection.compared
-                  << " (" << 100.0 * inReflection.fraction() << "%, " << inReflection.shadowed << " in shadow)"
-                  << std::endl;
+                  << " in shadow), reflection pass " << inReflection.agreed << " of " << inReflection.compared << " ("
+                  << 100.0 * inReflection.fraction() << "%, " << inReflection.shadowed << " in shadow)" << std::endl;
         shadowedSamples += onScreen.shadowed + inReflection.shadowed;
         EXPECT_GT(onScreen.compared, 5000);
         EXPECT_GE(onScreen.fraction(), 0.99);

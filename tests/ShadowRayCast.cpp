@@ -13,7 +13,7 @@ namespace {
 
 constexpr double Point::*axes[3] = {&Point::x, &Point::y, &Point::z};
 
-} // namespace
+}  // namespace
 
 Occluders::Occluders(const std::vector<Renderable*>& casters, bool mirrored)
 {
@@ -46,7 +46,6 @@ Occluders::Occluders(const std::vector<Renderable*>& casters, bool mirrored)
         runs.push_back(run);
     }
 }
-
 
 bool Occluders::blocked(Point a, Point b) const
 {
@@ -162,8 +161,7 @@ Agreement compareShadows(const Target& target, Point light, Point eye, const Occ
     return agreement;
 }
 
-} // namespace
-
+}  // namespace
 
 Agreement compareWithRayCast(Renderer& renderer, const Target& target, bool mirrored,
                              const std::vector<Renderable*>& casters, int spacing)

@@ -22,13 +22,12 @@ void capture(const char* driver, const std::string& directory)
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SoftpipeProgramTest, TwoReadmeFramesMatchLlvmpipesExceptOnEdges)
 {
     // Mesa falls back to llvmpipe silently when it has no softpipe; then nothing is compared.
-    ASSERT_NE(commandOutput("GALLIUM_DRIVER=softpipe glxinfo -B").find("renderer string: softpipe"),
-              std::string::npos);
+    ASSERT_NE(commandOutput("GALLIUM_DRIVER=softpipe glxinfo -B").find("renderer string: softpipe"), std::string::npos);
     TemporaryDirectory llvmpipe, softpipe;
     capture("llvmpipe", llvmpipe.path());
     capture("softpipe", softpipe.path());

@@ -29,8 +29,8 @@ TEST(TangentFrameTest, FramesNearlyAlongTheNormalOrWithoutOneStillEndUpSound)
     const Case cases[] = {
         // Mended (found by the import fuzzer): what the projection leaves of a tangent along the
         // normal is rounding error, whose direction strays from the plane.
-        {"tangent along the normal", withFrame({-0.98768836f, -0.15643448f, 0}, {0.528891f, 0.083766f, 0},
-                                               {0.03352f, 0.327318f, 0.259827f})},
+        {"tangent along the normal",
+         withFrame({-0.98768836f, -0.15643448f, 0}, {0.528891f, 0.083766f, 0}, {0.03352f, 0.327318f, 0.259827f})},
         {"tangent against the normal", withFrame({0.6f, 0.8f, 0}, {-1.8f, -2.4f, 0}, {0, 0, 1})},
         {"bitangent along the normal", withFrame({0, 0, 1}, {1, 0, 0}, {0, 1e-7f, 1})},
         {"neither tangent nor bitangent", withFrame({0, 1, 0}, {0, 0, 0}, {0, 0, 0})},
@@ -46,4 +46,4 @@ TEST(TangentFrameTest, FramesNearlyAlongTheNormalOrWithoutOneStillEndUpSound)
     }
 }
 
-} // namespace
+}  // namespace

@@ -24,7 +24,7 @@ bool answersKey(ProgramRun& program)
     return program.waitForOutputAfter(printed, "97", 30);
 }
 
-} // namespace
+}  // namespace
 
 TEST(WindowFaultsProgramTest, KeepsRenderingAndAnsweringThroughTinyHiddenAndToggledWindows)
 {

@@ -56,7 +56,7 @@ void forgetTheFuzzersDeathReport()
     __sanitizer_set_death_callback(nullptr);
 }
 
-} // namespace
+}  // namespace
 
 // Added to the suppressions of the test command (tests/sanitizer/lsan.supp). The importer
 // leaks what it built when a file turns out broken halfway (a visual scene that no

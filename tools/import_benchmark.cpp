@@ -68,7 +68,7 @@ double secondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -121,12 +121,12 @@ int main(int argc, char** argv)
     std::filesystem::current_path(previous);
 
     std::fprintf(report, "%10s %10s %14s %16s %12s %14s %16s\n", "triangles", "loadModel", "ns/triangle",
-                "ns/(tri*log2 n)", "own steps", "ns/triangle", "ns/(tri*log2 n)");
+                 "ns/(tri*log2 n)", "own steps", "ns/triangle", "ns/(tri*log2 n)");
     for (const Row& row : rows) {
         const double n = double(row.triangles);
         std::fprintf(report, "%10ld %9.3fs %14.1f %16.2f %11.3fs %14.1f %16.2f\n", row.triangles, row.whole,
-                    row.whole / n * 1e9, row.whole / (n * std::log2(n)) * 1e9, row.loaderSteps,
-                    row.loaderSteps / n * 1e9, row.loaderSteps / (n * std::log2(n)) * 1e9);
+                     row.whole / n * 1e9, row.whole / (n * std::log2(n)) * 1e9, row.loaderSteps,
+                     row.loaderSteps / n * 1e9, row.loaderSteps / (n * std::log2(n)) * 1e9);
     }
     return 0;
 }

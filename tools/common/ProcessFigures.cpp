@@ -5,8 +5,8 @@
 #define NOMINMAX  // keeps min and max from becoming macros
 #endif
 #include <io.h>
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #else
 #include <ctime>
 #include <fstream>
@@ -26,7 +26,7 @@ double milliseconds(const FILETIME& time)
     return double((ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime) * 1e-4;
 }
 
-} // namespace
+}  // namespace
 
 const char* const nullDevice = "NUL";
 

@@ -10,14 +10,16 @@ namespace {
 
 // Enough digits that every float survives the round trip through text: corners meant to
 // weld must read back bit-identical, and "%.9g" of one float is always the same text.
-void writeFloat(std::ostringstream& out, float value) {
+void writeFloat(std::ostringstream& out, float value)
+{
     char text[32];
     std::snprintf(text, sizeof text, "%.9g", value == 0.0f ? 0.0f : value);
     out << text;
 }
 
 void writeSource(std::ostringstream& out, const std::string& id, const std::vector<float>& values,
-                 const char* const* params, int stride) {
+                 const char* const* params, int stride)
+{
     out << "        <source id=\"" << id << "\">\n";
     out << "          <float_array id=\"" << id << "-array\" count=\"" << values.size() << "\">";
     for (size_t i = 0; i < values.size(); ++i) {
@@ -27,8 +29,8 @@ void writeSource(std::ostringstream& out, const std::string& id, const std::vect
     }
     out << "</float_array>\n";
     out << "          <technique_common>\n";
-    out << "            <accessor source=\"#" << id << "-array\" count=\"" << values.size() / stride
-        << "\" stride=\"" << stride << "\">\n";
+    out << "            <accessor source=\"#" << id << "-array\" count=\"" << values.size() / stride << "\" stride=\""
+        << stride << "\">\n";
     for (int i = 0; i < stride; ++i)
         out << "              <param name=\"" << params[i] << "\" type=\"float\"/>\n";
     out << "            </accessor>\n";
@@ -36,7 +38,8 @@ void writeSource(std::ostringstream& out, const std::string& id, const std::vect
     out << "        </source>\n";
 }
 
-void writeTextureParams(std::ostringstream& out, const std::string& slot) {
+void writeTextureParams(std::ostringstream& out, const std::string& slot)
+{
     out << "        <newparam sid=\"" << slot << "-surface\">\n"
         << "          <surface type=\"2D\"><init_from>" << slot << "-image</init_from></surface>\n"
         << "        </newparam>\n"
@@ -48,7 +51,8 @@ void writeTextureParams(std::ostringstream& out, const std::string& slot) {
 }  // namespace
 
 bool writeCollada(const std::string& path, const std::string& modelName, const MeshData& mesh,
-                  const MaterialDescription& material, const std::string& upAxis) {
+                  const MaterialDescription& material, const std::string& upAxis)
+{
     std::vector<float> positions, normals, texCoords;
     for (const Vec3& p : mesh.positions) {
         positions.push_back(p.x);
@@ -121,7 +125,8 @@ bool writeCollada(const std::string& path, const std::string& modelName, const M
     writeSource(out, "mesh-positions", positions, xyz, 3);
     writeSource(out, "mesh-normals", normals, xyz, 3);
     writeSource(out, "mesh-texcoords", texCoords, st, 2);
-    out << "        <vertices id=\"mesh-vertices\"><input semantic=\"POSITION\" source=\"#mesh-positions\"/></vertices>\n"
+    out << "        <vertices id=\"mesh-vertices\"><input semantic=\"POSITION\" "
+           "source=\"#mesh-positions\"/></vertices>\n"
         << "        <triangles material=\"material-symbol\" count=\"" << mesh.triangles.size() << "\">\n"
         << "          <input semantic=\"VERTEX\" source=\"#mesh-vertices\" offset=\"0\"/>\n"
         << "          <input semantic=\"NORMAL\" source=\"#mesh-normals\" offset=\"1\"/>\n"

@@ -12,7 +12,7 @@ struct MaterialDescription {
     std::string name;
     std::string diffuseFile;
     std::string normalFile;
-    float specular = 0.2f;   // grey specular colour; the demo's shader uses it as highlight tint
+    float specular = 0.2f;  // grey specular colour; the demo's shader uses it as highlight tint
     float shininess = 16.0f;
 };
 

@@ -5,23 +5,44 @@
 
 namespace assets {
 
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-float length(Vec3 a) { return std::sqrt(dot(a, a)); }
-Vec3 normalize(Vec3 a) {
+Vec3 operator+(Vec3 a, Vec3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator-(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 operator*(Vec3 a, float s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
+float dot(Vec3 a, Vec3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vec3 cross(Vec3 a, Vec3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+float length(Vec3 a)
+{
+    return std::sqrt(dot(a, a));
+}
+Vec3 normalize(Vec3 a)
+{
     float l = length(a);
     return l > 0.0f ? a * (1.0f / l) : a;
 }
 
-uint32_t MeshData::addPosition(Vec3 p) {
+uint32_t MeshData::addPosition(Vec3 p)
+{
     positions.push_back(p);
     return static_cast<uint32_t>(positions.size() - 1);
 }
 
-void MeshData::addTriangle(uint32_t a, uint32_t b, uint32_t c) {
+void MeshData::addTriangle(uint32_t a, uint32_t b, uint32_t c)
+{
     Triangle t;
     t.corners[0].position = a;
     t.corners[1].position = b;
@@ -29,7 +50,8 @@ void MeshData::addTriangle(uint32_t a, uint32_t b, uint32_t c) {
     triangles.push_back(t);
 }
 
-void MeshData::append(const MeshData& other) {
+void MeshData::append(const MeshData& other)
+{
     uint32_t base = static_cast<uint32_t>(positions.size());
     positions.insert(positions.end(), other.positions.begin(), other.positions.end());
     for (Triangle t : other.triangles) {
@@ -39,14 +61,16 @@ void MeshData::append(const MeshData& other) {
     }
 }
 
-Vec3 MeshData::faceNormal(const Triangle& t) const {
+Vec3 MeshData::faceNormal(const Triangle& t) const
+{
     Vec3 a = positions[t.corners[0].position];
     Vec3 b = positions[t.corners[1].position];
     Vec3 c = positions[t.corners[2].position];
     return normalize(cross(b - a, c - a));
 }
 
-double MeshData::signedVolume() const {
+double MeshData::signedVolume() const
+{
     double volume = 0.0;
     for (const Triangle& t : triangles) {
         Vec3 a = positions[t.corners[0].position];
@@ -54,19 +78,22 @@ double MeshData::signedVolume() const {
         Vec3 c = positions[t.corners[2].position];
         volume += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) -
                    double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
-                   double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) / 6.0;
+                   double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) /
+                  6.0;
     }
     return volume;
 }
 
-void MeshData::orientOutward() {
+void MeshData::orientOutward()
+{
     if (signedVolume() >= 0.0)
         return;
     for (Triangle& t : triangles)
         std::swap(t.corners[1], t.corners[2]);
 }
 
-void MeshData::smoothNormals(float creaseDegrees) {
+void MeshData::smoothNormals(float creaseDegrees)
+{
     const float limit = std::cos(creaseDegrees * 3.14159265f / 180.0f);
     std::vector<Vec3> faceNormals(triangles.size());
     std::vector<std::vector<uint32_t>> trianglesAt(positions.size());
@@ -98,7 +125,8 @@ void MeshData::smoothNormals(float creaseDegrees) {
     }
 }
 
-void MeshData::boxProjectUv(float worldPerRepeat, uint32_t firstTriangle) {
+void MeshData::boxProjectUv(float worldPerRepeat, uint32_t firstTriangle)
+{
     for (size_t i = firstTriangle; i < triangles.size(); ++i) {
         Vec3 n = faceNormal(triangles[i]);
         for (Corner& c : triangles[i].corners) {
@@ -117,7 +145,8 @@ void MeshData::boxProjectUv(float worldPerRepeat, uint32_t firstTriangle) {
     }
 }
 
-void unitCircle(int k, int n, float angleOffset, float& c, float& s) {
+void unitCircle(int k, int n, float angleOffset, float& c, float& s)
+{
     k %= n;
     if (angleOffset == 0.0f && (4 * k) % n == 0) {
         static const float cosines[4] = {1.0f, 0.0f, -1.0f, 0.0f};
@@ -131,7 +160,8 @@ void unitCircle(int k, int n, float angleOffset, float& c, float& s) {
     s = static_cast<float>(std::sin(angle));
 }
 
-MeshData lathe(const std::vector<ProfilePoint>& profile, const LatheOptions& options) {
+MeshData lathe(const std::vector<ProfilePoint>& profile, const LatheOptions& options)
+{
     MeshData mesh;
     const int n = options.segments;
     const size_t count = profile.size();
@@ -200,7 +230,8 @@ MeshData lathe(const std::vector<ProfilePoint>& profile, const LatheOptions& opt
     return mesh;
 }
 
-MeshData box(Vec3 centre, Vec3 halfSize, float angle, float worldPerRepeat) {
+MeshData box(Vec3 centre, Vec3 halfSize, float angle, float worldPerRepeat)
+{
     MeshData mesh;
     float c = std::cos(angle), s = std::sin(angle);
     for (int i = 0; i < 8; ++i) {

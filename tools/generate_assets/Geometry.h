@@ -65,13 +65,13 @@ struct ProfilePoint {
 };
 
 struct LatheOptions {
-    int segments = 32;          // a multiple of 8 keeps the square's corners and the axes exact
+    int segments = 32;  // a multiple of 8 keeps the square's corners and the axes exact
     float centreX = 0.0f;
     float centreZ = 0.0f;
     float worldPerRepeat = 10.0f;  // texture size in model units along the profile
-    float uRepeats = 1.0f;      // whole texture repeats around the axis (seamless)
-    float angleOffset = 0.0f;   // radians, turns the whole solid
-    bool closedLoop = false;    // profile joins its last point back to the first
+    float uRepeats = 1.0f;         // whole texture repeats around the axis (seamless)
+    float angleOffset = 0.0f;      // radians, turns the whole solid
+    bool closedLoop = false;       // profile joins its last point back to the first
 };
 
 // A closed solid of revolution (the profile must start and end on the axis, or be a closed

@@ -19,13 +19,15 @@ const float marbleWorldPerRepeat = 8.0f;
 // the twelve-sided shafts (30 degrees per side) still shade round.
 const float creaseDegrees = 50.0f;
 
-float repeatsAround(float radius) {
+float repeatsAround(float radius)
+{
     return std::fmax(1.0f, std::round(2.0f * pi * radius / marbleWorldPerRepeat));
 }
 
 // A closed marble ring of 48 segments about the temple's axis, its texture repeated by the
 // circumference at radius.
-MeshData marbleRing(const std::vector<ProfilePoint>& profile, float radius) {
+MeshData marbleRing(const std::vector<ProfilePoint>& profile, float radius)
+{
     LatheOptions options;
     options.segments = 48;
     options.closedLoop = true;
@@ -34,12 +36,13 @@ MeshData marbleRing(const std::vector<ProfilePoint>& profile, float radius) {
     return lathe(profile, options);
 }
 
-MeshData platform() {
+MeshData platform()
+{
     // The opening (half size 14.6) is a little smaller than the pool (15), so the floor runs
     // into the pool's walls and no gap opens between them.
     const float opening = 14.6f;
     std::vector<ProfilePoint> profile = {
-        {opening, 0.0f, true, false}, {50.0f, 0.0f, false, true}, {50.0f, 2.0f, false, false},
+        {opening, 0.0f, true, false}, {50.0f, 0.0f, false, true},  {50.0f, 2.0f, false, false},
         {48.5f, 2.0f, false, true},   {48.5f, 4.0f, false, false}, {47.0f, 4.0f, false, true},
         {47.0f, 6.0f, false, false},  {45.5f, 6.0f, false, true},  {45.5f, 8.0f, false, false},
         {opening, 8.0f, true, false},
@@ -47,14 +50,15 @@ MeshData platform() {
     return marbleRing(profile, 48.0f);
 }
 
-MeshData column(float angle) {
+MeshData column(float angle)
+{
     const float cx = templeColumnRadius * std::cos(angle), cz = templeColumnRadius * std::sin(angle);
     MeshData solid = box({cx, 8.4f, cz}, {2.9f, 0.7f, 2.9f}, angle, marbleWorldPerRepeat);
     // The shaft's end discs lie inside the plinth and the abacus: the solids overlap instead
     // of touching, so welding never joins them.
     std::vector<ProfilePoint> profile = {
-        {0.0f, 8.9f},  {2.75f, 8.9f},  {2.75f, 9.6f},  {2.35f, 10.4f},
-        {2.0f, 54.6f}, {2.2f, 55.0f},  {2.05f, 55.4f}, {2.75f, 56.7f}, {0.0f, 56.7f},
+        {0.0f, 8.9f},  {2.75f, 8.9f},  {2.75f, 9.6f},  {2.35f, 10.4f}, {2.0f, 54.6f},
+        {2.2f, 55.0f}, {2.05f, 55.4f}, {2.75f, 56.7f}, {0.0f, 56.7f},
     };
     LatheOptions options;
     options.segments = 12;
@@ -68,9 +72,10 @@ MeshData column(float angle) {
     return solid;
 }
 
-MeshData entablature() {
+MeshData entablature()
+{
     std::vector<ProfilePoint> profile = {
-        {37.3f, 57.8f, false, false}, {44.0f, 57.8f, false, true}, {44.0f, 60.4f, false, false},
+        {37.3f, 57.8f, false, false}, {44.0f, 57.8f, false, true},  {44.0f, 60.4f, false, false},
         {44.4f, 60.4f, false, true},  {44.4f, 63.0f, false, false}, {44.1f, 63.0f, false, true},
         {44.1f, 67.0f, false, true},  {45.4f, 67.8f, false, true},  {46.8f, 68.4f, false, true},
         {46.8f, 69.6f, false, false}, {37.3f, 69.6f, false, true},
@@ -78,11 +83,12 @@ MeshData entablature() {
     return marbleRing(profile, 44.0f);
 }
 
-MeshData roof() {
+MeshData roof()
+{
     // Two stepped rings at the foot of a shallow dome (an ellipse quadrant 41 wide and 22 high),
     // and a finial whose tip is the temple's highest point, y = 100, so that the bounds are a cube.
     std::vector<ProfilePoint> profile = {
-        {0.0f, 69.4f, false, false}, {45.6f, 69.4f, false, true}, {45.6f, 71.2f, false, false},
+        {0.0f, 69.4f, false, false}, {45.6f, 69.4f, false, true},  {45.6f, 71.2f, false, false},
         {43.4f, 71.2f, false, true}, {43.4f, 72.8f, false, false},
     };
     static const float domeDegrees[] = {0.0f, 20.0f, 40.0f, 58.0f, 74.0f, 86.0f};
@@ -105,7 +111,8 @@ MeshData roof() {
 
 }  // namespace
 
-MeshData templeMesh() {
+MeshData templeMesh()
+{
     MeshData temple = platform();
     for (int k = 0; k < templeColumnCount; ++k) {
         float degrees = templeFirstColumnDegrees + 360.0f * k / templeColumnCount;
@@ -117,7 +124,8 @@ MeshData templeMesh() {
     return temple;
 }
 
-MeshData basinMesh() {
+MeshData basinMesh()
+{
     // The outer walls are the pool's bounds, so the 30 x 30 water plane's edge ends inside them
     // at the water level, 2 below the rim, and the walls hide it from outside.
     std::vector<ProfilePoint> profile = {
@@ -132,7 +140,8 @@ MeshData basinMesh() {
     return basin;
 }
 
-MeshData groundMesh(int cells, float repeats) {
+MeshData groundMesh(int cells, float repeats)
+{
     MeshData ground;
     for (int j = 0; j <= cells; ++j)
         for (int i = 0; i <= cells; ++i)
@@ -156,7 +165,8 @@ MeshData groundMesh(int cells, float repeats) {
     return ground;
 }
 
-MeshData sphereMesh(int slices, int stacks) {
+MeshData sphereMesh(int slices, int stacks)
+{
     std::vector<ProfilePoint> profile;
     for (int i = 0; i <= stacks; ++i) {
         float a = pi * i / stacks;

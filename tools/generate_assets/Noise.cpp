@@ -6,7 +6,8 @@ namespace assets {
 
 namespace {
 
-uint32_t mix(uint32_t h) {
+uint32_t mix(uint32_t h)
+{
     h ^= h >> 16;
     h *= 0x7feb352dU;
     h ^= h >> 15;
@@ -15,18 +16,26 @@ uint32_t mix(uint32_t h) {
     return h;
 }
 
-float fade(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
+float fade(float t)
+{
+    return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f);
+}
 
-float lerp(float a, float b, float t) { return a + (b - a) * t; }
+float lerp(float a, float b, float t)
+{
+    return a + (b - a) * t;
+}
 
-int wrap(int32_t i, int period) {
+int wrap(int32_t i, int period)
+{
     int r = i % period;
     return r < 0 ? r + period : r;
 }
 
 }  // namespace
 
-float latticeValue(int32_t x, int32_t y, int32_t z, uint32_t seed) {
+float latticeValue(int32_t x, int32_t y, int32_t z, uint32_t seed)
+{
     uint32_t h = mix(seed ^ 0x9e3779b9U);
     h = mix(h ^ static_cast<uint32_t>(x));
     h = mix(h ^ static_cast<uint32_t>(y) * 0x85ebca6bU);
@@ -34,7 +43,8 @@ float latticeValue(int32_t x, int32_t y, int32_t z, uint32_t seed) {
     return static_cast<float>(h >> 8) * (1.0f / 16777216.0f);
 }
 
-float periodicNoise(float x, float y, int period, uint32_t seed) {
+float periodicNoise(float x, float y, int period, uint32_t seed)
+{
     float fx = std::floor(x), fy = std::floor(y);
     int32_t ix = static_cast<int32_t>(fx), iy = static_cast<int32_t>(fy);
     float tx = fade(x - fx), ty = fade(y - fy);
@@ -45,7 +55,8 @@ float periodicNoise(float x, float y, int period, uint32_t seed) {
     return lerp(a, b, ty);
 }
 
-float periodicFbm(float x, float y, int basePeriod, int octaves, uint32_t seed) {
+float periodicFbm(float x, float y, int basePeriod, int octaves, uint32_t seed)
+{
     float sum = 0.0f, amplitude = 0.5f, total = 0.0f;
     int period = basePeriod;
     for (int k = 0; k < octaves; ++k) {
@@ -57,7 +68,8 @@ float periodicFbm(float x, float y, int basePeriod, int octaves, uint32_t seed) 
     return sum / total;
 }
 
-float noise3(float x, float y, float z, uint32_t seed) {
+float noise3(float x, float y, float z, uint32_t seed)
+{
     float fx = std::floor(x), fy = std::floor(y), fz = std::floor(z);
     int32_t ix = static_cast<int32_t>(fx), iy = static_cast<int32_t>(fy), iz = static_cast<int32_t>(fz);
     float tx = fade(x - fx), ty = fade(y - fy), tz = fade(z - fz);
@@ -71,7 +83,8 @@ float noise3(float x, float y, float z, uint32_t seed) {
     return lerp(lerp(x00, x10, ty), lerp(x01, x11, ty), tz);
 }
 
-float fbm3(float x, float y, float z, int octaves, uint32_t seed) {
+float fbm3(float x, float y, float z, int octaves, uint32_t seed)
+{
     float sum = 0.0f, amplitude = 0.5f, total = 0.0f, frequency = 1.0f;
     for (int k = 0; k < octaves; ++k) {
         sum += amplitude * noise3(x * frequency, y * frequency, z * frequency, seed + 101U * k);
@@ -82,7 +95,8 @@ float fbm3(float x, float y, float z, int octaves, uint32_t seed) {
     return sum / total;
 }
 
-float smoothstep(float edge0, float edge1, float x) {
+float smoothstep(float edge0, float edge1, float x)
+{
     float t = (x - edge0) / (edge1 - edge0);
     t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
     return t * t * (3.0f - 2.0f * t);

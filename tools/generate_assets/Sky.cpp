@@ -9,25 +9,36 @@ namespace assets {
 
 const char* const skyFaceNames[6] = {"PX.png", "NX.png", "PY.png", "NY.png", "PZ.png", "NZ.png"};
 
-Vec3 cubeFaceDirection(int face, float s, float t) {
+Vec3 cubeFaceDirection(int face, float s, float t)
+{
     float sc = 2.0f * s - 1.0f, tc = 2.0f * t - 1.0f;
     switch (face) {
-        case 0: return {1.0f, -tc, -sc};
-        case 1: return {-1.0f, -tc, sc};
-        case 2: return {sc, 1.0f, tc};
-        case 3: return {sc, -1.0f, -tc};
-        case 4: return {sc, -tc, 1.0f};
-        default: return {-sc, -tc, -1.0f};
+    case 0:
+        return {1.0f, -tc, -sc};
+    case 1:
+        return {-1.0f, -tc, sc};
+    case 2:
+        return {sc, 1.0f, tc};
+    case 3:
+        return {sc, -1.0f, -tc};
+    case 4:
+        return {sc, -tc, 1.0f};
+    default:
+        return {-sc, -tc, -1.0f};
     }
 }
 
 namespace {
 
-Vec3 mixColor(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
+Vec3 mixColor(Vec3 a, Vec3 b, float t)
+{
+    return a + (b - a) * t;
+}
 
 }  // namespace
 
-Vec3 skyColor(Vec3 d) {
+Vec3 skyColor(Vec3 d)
+{
     const Vec3 horizon{0.80f, 0.86f, 0.92f};
     const Vec3 zenith{0.20f, 0.42f, 0.78f};
     const Vec3 below{0.52f, 0.56f, 0.58f};
@@ -54,7 +65,8 @@ Vec3 skyColor(Vec3 d) {
     return mixColor(sky, cloud, 0.92f * cover * fade);
 }
 
-Image skyFace(int face, int size) {
+Image skyFace(int face, int size)
+{
     Image image(size, size);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {

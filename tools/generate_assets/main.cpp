@@ -31,7 +31,8 @@ struct ModelJob {
     const char* upAxis;
 };
 
-bool writeModel(const std::filesystem::path& models, const ModelJob& job) {
+bool writeModel(const std::filesystem::path& models, const ModelJob& job)
+{
     assets::MaterialDescription material;
     material.name = job.materialName;
     material.diffuseFile = std::string(job.name) + "_diffuse.png";
@@ -48,7 +49,8 @@ bool writeModel(const std::filesystem::path& models, const ModelJob& job) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <data directory>\n", argv[0]);
         return 2;
@@ -75,8 +77,8 @@ int main(int argc, char** argv) {
          0.04f, 4.0f, "Y_UP"},
         {"WaterPlane", [] { return assets::groundMesh(8, 3.0f); }, assets::waterDiffuse, assets::waveNormal, "Water",
          0.5f, 60.0f, "Y_UP"},
-        {"sphere", [] { return assets::sphereMesh(32, 16); }, assets::glowDiffuse, assets::flatNormal, "Light",
-         0.0f, 1.0f, "Z_UP"},
+        {"sphere", [] { return assets::sphereMesh(32, 16); }, assets::glowDiffuse, assets::flatNormal, "Light", 0.0f,
+         1.0f, "Z_UP"},
     };
     bool ok = true;
     for (const ModelJob& job : jobs)
