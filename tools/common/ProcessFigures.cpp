@@ -55,14 +55,6 @@ double secondsSinceProcessStart()
     return (milliseconds(now) - milliseconds(created)) / 1000.0;
 }
 
-FILE* keepConsole()
-{
-    std::fflush(stdout);
-    FILE* console = _fdopen(_dup(_fileno(stdout)), "w");
-    std::setvbuf(console, nullptr, _IOLBF, BUFSIZ);
-    return console;
-}
-
 #else
 
 const char* const nullDevice = "/dev/null";
@@ -101,12 +93,18 @@ double secondsSinceProcessStart()
     return uptime - double(startTicks) / double(sysconf(_SC_CLK_TCK));
 }
 
+#endif
+
 FILE* keepConsole()
 {
     std::fflush(stdout);
+#ifdef _WIN32
+    FILE* console = _fdopen(_dup(_fileno(stdout)), "w");
+#else
     FILE* console = fdopen(dup(fileno(stdout)), "w");
-    std::setvbuf(console, nullptr, _IOLBF, BUFSIZ);
+#endif
+    // Unbuffered, so that each figure shows as soon as it is measured: Windows has no line
+    // buffering.
+    std::setvbuf(console, nullptr, _IONBF, 0);
     return console;
 }
-
-#endif
