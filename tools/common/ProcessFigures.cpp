@@ -5,8 +5,9 @@
 #define NOMINMAX  // keeps min and max from becoming macros
 #endif
 #include <io.h>
-#include <psapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <psapi.h>
 #else
 #include <ctime>
 #include <fstream>
