@@ -24,6 +24,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path directory = argv[1];
+    std::error_code ignored;  // a directory that cannot be made shows as files not written
+    std::filesystem::create_directories(directory, ignored);
     const int width = std::atoi(argv[2]);
     const int height = std::atoi(argv[3]);
     if (!openSceneWindow(argv[0], width, height))

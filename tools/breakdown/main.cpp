@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 
@@ -302,7 +303,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY WIDTH HEIGHT TIME   (run from the data directory)\n", argv[0]);
         return 2;
     }
-    const std::string directory = argv[1];
+    const std::filesystem::path directory = argv[1];
+    std::error_code ignored;  // a directory that cannot be made shows as files not written
+    std::filesystem::create_directories(directory, ignored);
     breakdown.width = std::atoi(argv[2]);
     breakdown.height = std::atoi(argv[3]);
     const float animationTime = std::strtof(argv[4], nullptr);
@@ -337,7 +340,7 @@ int main(int argc, char** argv)
     int failures = 0;
     for (int picture = 0; picture < PictureCount; ++picture) {
         const Image& image = breakdown.pictures[picture];
-        const std::string path = directory + "/" + pictureNames[picture];
+        const std::string path = (directory / pictureNames[picture]).string();
         if (image.width == 0 || !writeImage(path, image)) {
             std::fprintf(stderr, "could not write %s\n", path.c_str());
             ++failures;
