@@ -43,7 +43,8 @@ const char* const imported[] = {"COLLADA.dae",
 TEST(AnyModelGLTest, AssimpsColladaTestModelsLoadIntoSoundMeshesOrAreRefusedQuietly)
 {
     ensureGLContext();
-    TemporaryDirectory logDirectory(true);
+    const TemporaryDirectory logDirectory("okv-test");
+    const WorkingDirectory inside(logDirectory.path());
     // One loader for every model, as the scene assembly has one for all of its models.
     DataLoader loader;
     const auto load = [&loader](const char* file, Mesh& mesh, std::vector<Material*>& materials) {

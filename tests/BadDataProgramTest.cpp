@@ -122,8 +122,8 @@ bool importErrorReachedLog(const std::string& log)
 void runWithBrokenData(const BadDataCase& badCase)
 {
     SCOPED_TRACE(badCase.name);
-    TemporaryDirectory directory;
-    const fs::path data = fs::path(directory.path()) / "data";
+    const TemporaryDirectory directory("okv-test");
+    const fs::path data = directory.path() / "data";
     copyDataDirectory(data);
     badCase.breakData(data);
     const auto filesBefore = listFiles(data);

@@ -64,11 +64,11 @@ std::vector<std::string> cells(const std::string& row)
 
 TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhatTheyClaim)
 {
-    TemporaryDirectory output;
-    const std::string figuresFile = output.path() + "/figures.txt";
-    const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_BREAKDOWN_BINARY "' '" + output.path() + "' " +
-                                std::to_string(width) + " " + std::to_string(height) + " " + animationTimeArgument +
-                                " > '" + figuresFile + "'";
+    const TemporaryDirectory output("okv-test");
+    const std::string figuresFile = (output.path() / "figures.txt").string();
+    const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_BREAKDOWN_BINARY "' '" + output.path().string() +
+                                "' " + std::to_string(width) + " " + std::to_string(height) + " " +
+                                animationTimeArgument + " > '" + figuresFile + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     // Every picture the tool writes is in docs/frame/, and nothing else is.

@@ -29,9 +29,9 @@ void expectSameFrame(const std::string& picture, const std::string& capture)
 
 TEST(CaptureProgramTest, TheReadmePicturesAreFramesOfTheCurrentProgram)
 {
-    TemporaryDirectory shots;
-    const std::string command =
-        "cd '" OKV_DATA_DIR "' && '" OKV_CAPTURE_BINARY "' '" + shots.path() + "' 1280 960 14.5 7 1.5 > /dev/null";
+    const TemporaryDirectory shots("okv-test");
+    const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_CAPTURE_BINARY "' '" + shots.path().string() +
+                                "' 1280 960 14.5 7 1.5 > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     const struct {
@@ -41,13 +41,13 @@ TEST(CaptureProgramTest, TheReadmePicturesAreFramesOfTheCurrentProgram)
                  {"okv-temple-shadows.png", "okv-7.png"},
                  {"okv-pool.png", "okv-1.5.png"}};
     for (const auto& pair : pairs)
-        expectSameFrame(pair.picture, shots.path() + "/" + pair.capture);
+        expectSameFrame(pair.picture, (shots.path() / pair.capture).string());
 }
 
 TEST(CaptureProgramTest, TheReadmePictureOfAnOwnModelIsAFrameOfTheCurrentProgram)
 {
-    TemporaryDirectory shots;
-    const std::string capture = shots.path() + "/own-model.png";
+    const TemporaryDirectory shots("okv-test");
+    const std::string capture = (shots.path() / "own-model.png").string();
     const std::string command =
         "bash '" OKV_CAPTURE_OWN_MODEL_SCRIPT "' '" OKV_DATA_DIR "/..' '" + capture + "' > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -59,13 +59,13 @@ TEST(CaptureProgramTest, TheReadmePictureOfAnOwnModelIsAFrameOfTheCurrentProgram
 // so ImageMagick, which makes the animation, takes the frame out.
 TEST(CaptureProgramTest, TheReadmeAnimationBeginsWithAFrameOfTheCurrentProgram)
 {
-    TemporaryDirectory shots;
-    const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_CAPTURE_BINARY "' '" + shots.path() +
+    const TemporaryDirectory shots("okv-test");
+    const std::string command = "cd '" OKV_DATA_DIR "' && '" OKV_CAPTURE_BINARY "' '" + shots.path().string() +
                                 "' 480 360 6.00 > /dev/null && convert '" OKV_DOCS_DIR "/okv-demo.gif[0]' '" +
-                                shots.path() + "/first.png'";
+                                (shots.path() / "first.png").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const Image animation = loadImage(shots.path() + "/first.png");
-    const Image capture = loadImage(shots.path() + "/okv-6.00.png");
+    const Image animation = loadImage((shots.path() / "first.png").string());
+    const Image capture = loadImage((shots.path() / "okv-6.00.png").string());
     ASSERT_EQ(animation.width, 480);
     ASSERT_EQ(animation.rgb.size(), capture.rgb.size());
     long difference = 0;

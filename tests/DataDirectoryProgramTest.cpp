@@ -11,8 +11,8 @@ namespace fs = std::filesystem;
 
 TEST(DataDirectoryProgramTest, StartedFromAnotherDirectoryItRendersTheSceneFromTheDataBesideIt)
 {
-    TemporaryDirectory elsewhere;
-    ProgramRun program(elsewhere.path());
+    const TemporaryDirectory elsewhere("okv-test");
+    ProgramRun program(elsewhere.path().string());
     ASSERT_TRUE(program.waitForWindow(60)) << program.standardOutput() << program.standardError();
     ASSERT_TRUE(program.waitForOutput("After loadScene GLErrorCode:0", 60)) << program.standardOutput();
     EXPECT_TRUE(program.showsAPicture()) << "the window stays black";
@@ -34,11 +34,11 @@ TEST(DataDirectoryProgramTest, StartedFromAnotherDirectoryItRendersTheSceneFromT
 TEST(DataDirectoryProgramTest, WithNoDataAnywhereItSaysWhatIsMissingInOneLineAndEndsWithoutAWindow)
 {
     // A copy of the program with no data directory beside it, started from an empty directory.
-    TemporaryDirectory elsewhere;
-    const fs::path binary = fs::path(elsewhere.path()) / "bin" / "okv";
+    const TemporaryDirectory elsewhere("okv-test");
+    const fs::path binary = elsewhere.path() / "bin" / "okv";
     fs::create_directories(binary.parent_path());
     fs::copy_file(OKV_BINARY, binary);
-    const fs::path startedIn = fs::path(elsewhere.path()) / "empty";
+    const fs::path startedIn = elsewhere.path() / "empty";
     fs::create_directories(startedIn);
 
     ProgramRun program(startedIn.string(), binary.string());

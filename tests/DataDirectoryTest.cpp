@@ -12,13 +12,13 @@ namespace {
 void makeDataDirectory(const TemporaryDirectory& root, const std::string& relative, bool withShader = true,
                        bool withModels = true, bool withImages = true)
 {
-    fs::create_directories(fs::path(root.path()) / relative);
+    fs::create_directories(root.path() / relative);
     if (withShader)
         root.write(relative + "/Mini.frag.glsl", "#version 150 core\n");
     if (withModels)
-        fs::create_directories(fs::path(root.path()) / relative / "models");
+        fs::create_directories(root.path() / relative / "models");
     if (withImages)
-        fs::create_directories(fs::path(root.path()) / relative / "images");
+        fs::create_directories(root.path() / relative / "images");
 }
 
 }  // namespace
@@ -44,13 +44,13 @@ TEST(DataDirectoryTest, StaysWhereTheDataIsAndOtherwiseTakesTheDataBesideTheExec
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TemporaryDirectory root;
+        const TemporaryDirectory root("okv-test");
         makeDataDirectory(root, "here", c.shaderHere, c.modelsHere, c.imagesHere);
-        fs::create_directories(fs::path(root.path()) / "build");
+        fs::create_directories(root.path() / "build");
         if (c.dataBesideProgram)
             makeDataDirectory(root, "build/data");
-        const fs::path here = fs::path(root.path()) / "here";
-        const fs::path program = fs::path(root.path()) / "build" / "okv";
+        const fs::path here = root.path() / "here";
+        const fs::path program = root.path() / "build" / "okv";
 
         const std::optional<fs::path> found = findDataDirectory(here, program);
         if (std::string(c.expected) == "none")
@@ -58,6 +58,6 @@ TEST(DataDirectoryTest, StaysWhereTheDataIsAndOtherwiseTakesTheDataBesideTheExec
         else if (std::string(c.expected) == "here")
             EXPECT_EQ(found, here);
         else
-            EXPECT_EQ(found, fs::path(root.path()) / "build" / "data");
+            EXPECT_EQ(found, root.path() / "build" / "data");
     }
 }

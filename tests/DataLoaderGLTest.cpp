@@ -84,10 +84,11 @@ protected:
 
     // The registries outlive every test of the process: a path of its own per test keeps
     // them from handing one test's mesh to the next.
-    std::string models() const { return directory.path() + "/models/"; }
+    std::string models() const { return (directory.path() / "models").string() + "/"; }
 
     // Entered first, so that the loader's "assimp_log.txt" lands inside it.
-    TemporaryDirectory directory{true};
+    TemporaryDirectory directory{"okv-test"};
+    WorkingDirectory inside{directory.path()};
     std::unique_ptr<DataLoader> loader = std::make_unique<DataLoader>();
 };
 
@@ -261,14 +262,14 @@ TEST_F(DataLoaderGLTest, FilesThatKillTheImporterLeaveEmptyModelsAndTheirReasonI
         EXPECT_EQ(loaded->console, "");
         EXPECT_EQ(loaded->mesh.vertexArray.id, 0u);
         EXPECT_TRUE(loaded->materials.empty());
-        const std::string log = readFile(directory.path() + "/assimp_log.txt");
+        const std::string log = readFile((directory.path() / "assimp_log.txt").string());
         EXPECT_NE(log.find("Info,  T0: Not imported, " + models() + file + ": " + reason + "\n"), std::string::npos)
             << log;
     }
     const auto sound = load(collada::singleGeometry(tetrahedronPositions, tetrahedronFaces), 2, true, "sound.dae");
     EXPECT_NE(sound->mesh.vertexArray.id, 0u);
     EXPECT_NE(sound->console.find("index count 24\nFree Edges:0\n"), std::string::npos) << sound->console;
-    const std::string log = readFile(directory.path() + "/assimp_log.txt");
+    const std::string log = readFile((directory.path() / "assimp_log.txt").string());
     for (const std::string& line : {"Info,  T0: Load " + models() + "sound.dae\n",
                                     std::string("Info,  T0: Import of scene sound.dae succeeded.\n")}) {
         const size_t first = log.find(line);
@@ -333,7 +334,7 @@ TEST_F(DataLoaderGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnpackAli
     for (const Case& test : cases) {
         const std::string name = std::to_string(test.channels) + " channels, width " + std::to_string(test.width);
         SCOPED_TRACE(name);
-        const std::string path = directory.path() + "/" + name + ".png";
+        const std::string path = (directory.path() / (name + ".png")).string();
         writeImage(path, test.width, 3, test.format);
         const std::unique_ptr<Texture> texture(loader->loadTexture(path));
         ASSERT_NE(texture, nullptr);

@@ -35,7 +35,8 @@ TEST(EdgeAdjacencyTest, DegenerateAndNonManifoldTrianglesStayInRangeAndNeverClos
          false},
     };
     // The loader writes its "assimp_log.txt" into the working directory.
-    TemporaryDirectory directory{true};
+    const TemporaryDirectory directory("okv-test");
+    const WorkingDirectory inside(directory.path());
     DataLoader loader;
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);

@@ -176,11 +176,11 @@ Group firstFrame(const std::string& dump)
 
 TEST(FrameTraceProgramTest, OneFrameRendersThreePassesWithTheirFaceAndStencilStateAndNoRepeatedBinds)
 {
-    TemporaryDirectory directory;
-    const std::string trace = directory.path() + "/okv.trace";
+    const TemporaryDirectory directory("okv-test");
+    const std::string trace = (directory.path() / "okv.trace").string();
     // The program takes no arguments, so apitrace is put in front of it by a small script.
     directory.write("traced-okv", "#!/bin/sh\nexec apitrace trace --output='" + trace + "' '" OKV_BINARY "'\n");
-    const std::string wrapper = directory.path() + "/traced-okv";
+    const std::string wrapper = (directory.path() / "traced-okv").string();
     ASSERT_EQ(chmod(wrapper.c_str(), 0755), 0);
 
     ProgramRun program(OKV_DATA_DIR, wrapper);
@@ -223,10 +223,10 @@ TEST(FrameTraceProgramTest, OneFrameRendersThreePassesWithTheirFaceAndStencilSta
 
 TEST(FrameTraceProgramTest, TheObservedFrameNamesItsPassesAndStepsInOrderAndEachStepMakesItsOwnCallsAndDraws)
 {
-    TemporaryDirectory directory;
-    const std::string trace = directory.path() + "/capture.trace";
+    const TemporaryDirectory directory("okv-test");
+    const std::string trace = (directory.path() / "capture.trace").string();
     const std::string command = "cd '" OKV_DATA_DIR "' && apitrace trace --output='" + trace + "' '" +
-                                OKV_CAPTURE_BINARY "' '" + directory.path() + "' 320 240 6.7 > /dev/null 2>&1";
+                                OKV_CAPTURE_BINARY "' '" + directory.path().string() + "' 320 240 6.7 > /dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     const Group frame = firstFrame(dumpOf(trace));
     ASSERT_EQ(frame.groups.size(), 3u) << "passes in the frame";

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <unistd.h>
 
 namespace {
 
@@ -82,28 +81,14 @@ std::string StdoutCapture::text()
     return testing::internal::GetCapturedStdout();
 }
 
-TemporaryDirectory::TemporaryDirectory(bool enter)
+WorkingDirectory::WorkingDirectory(const std::filesystem::path& directory) : previous(std::filesystem::current_path())
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "okv-test-XXXXXX").string();
-    directory = mkdtemp(pattern.data());
-    if (enter) {
-        previousWorkingDirectory = std::filesystem::current_path().string();
-        std::filesystem::current_path(directory);
-    }
+    std::filesystem::current_path(directory);
 }
 
-TemporaryDirectory::~TemporaryDirectory()
+WorkingDirectory::~WorkingDirectory()
 {
-    if (!previousWorkingDirectory.empty())
-        std::filesystem::current_path(previousWorkingDirectory);
-    std::filesystem::remove_all(directory);
-}
-
-void TemporaryDirectory::write(const std::string& relativePath, const std::string& text) const
-{
-    const std::filesystem::path file = std::filesystem::path(directory) / relativePath;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
+    std::filesystem::current_path(previous);
 }
 
 std::vector<unsigned char> readPixels(int x, int y, int width, int height)

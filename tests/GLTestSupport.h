@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/TemporaryDirectory.h"
+
 #include <GL/glew.h>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -35,19 +38,17 @@ private:
     bool capturing = true;
 };
 
-// A fresh directory under the system's temporary directory, removed with its contents at
-// the end of the test. With enter = true the process works inside it until then.
-class TemporaryDirectory {
+// While one is alive the process works inside the directory it names; afterwards where it did
+// before.
+class WorkingDirectory {
 public:
-    explicit TemporaryDirectory(bool enter = false);
-    ~TemporaryDirectory();
-    const std::string& path() const { return directory; }
-    // Writes text to a file relative to the directory, creating parent folders.
-    void write(const std::string& relativePath, const std::string& text) const;
+    explicit WorkingDirectory(const std::filesystem::path& directory);
+    ~WorkingDirectory();
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 
 private:
-    std::string directory;
-    std::string previousWorkingDirectory;
+    std::filesystem::path previous;
 };
 
 // The name bound at a binding point (GL_ARRAY_BUFFER_BINDING and the like), or any other

@@ -20,7 +20,8 @@ TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTh
 {
     // Entered, and with core files allowed as far as the system lets this process allow them:
     // a crash of the child leaves none in the working directory.
-    TemporaryDirectory directory{true};
+    const TemporaryDirectory directory("okv-test");
+    const WorkingDirectory inside(directory.path());
     rlimit coreFiles = {};
     getrlimit(RLIMIT_CORE, &coreFiles);
     coreFiles.rlim_cur = coreFiles.rlim_max;
@@ -39,10 +40,10 @@ TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTh
         std::string fault;
     };
     const Case cases[] = {
-        {"a sound file", directory.path() + "/sound.dae", importerLimits, ""},
+        {"a sound file", (directory.path() / "sound.dae").string(), importerLimits, ""},
         // The importer's refusal is its normal answer: the caller's own import repeats it.
-        {"a file the importer refuses", directory.path() + "/garbage.dae", importerLimits, ""},
-        {"a missing file", directory.path() + "/missing.dae", importerLimits, ""},
+        {"a file the importer refuses", (directory.path() / "garbage.dae").string(), importerLimits, ""},
+        {"a missing file", (directory.path() / "missing.dae").string(), importerLimits, ""},
         {"a crash", faults + "skin-joints-beyond-its-list.dae", importerLimits, "the importer died of signal 11"},
         {"an abort", faults + "node-with-skew.dae", importerLimits, "the importer died of signal 6"},
         {"an import without end, memory", faults + "index-list-with-letter.dae", smallMemory,

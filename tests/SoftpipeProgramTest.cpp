@@ -28,14 +28,14 @@ TEST(SoftpipeProgramTest, TwoReadmeFramesMatchLlvmpipesExceptOnEdges)
 {
     // Mesa falls back to llvmpipe silently when it has no softpipe; then nothing is compared.
     ASSERT_NE(commandOutput("GALLIUM_DRIVER=softpipe glxinfo -B").find("renderer string: softpipe"), std::string::npos);
-    TemporaryDirectory llvmpipe, softpipe;
-    capture("llvmpipe", llvmpipe.path());
-    capture("softpipe", softpipe.path());
+    const TemporaryDirectory llvmpipe("okv-test"), softpipe("okv-test");
+    capture("llvmpipe", llvmpipe.path().string());
+    capture("softpipe", softpipe.path().string());
 
     for (const char* frame : {"okv-7.png", "okv-1.5.png"}) {
         SCOPED_TRACE(frame);
-        const Image reference = loadImage(llvmpipe.path() + "/" + frame);
-        const Image second = loadImage(softpipe.path() + "/" + frame);
+        const Image reference = loadImage((llvmpipe.path() / frame).string());
+        const Image second = loadImage((softpipe.path() / frame).string());
         ASSERT_EQ(reference.rgb.size(), size_t(width) * height * 3);
         ASSERT_EQ(second.rgb.size(), reference.rgb.size());
         const FrameDifference difference = compareFrames(reference, second);

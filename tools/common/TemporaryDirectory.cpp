@@ -1,5 +1,6 @@
 #include "TemporaryDirectory.h"
 
+#include <fstream>
 #include <random>
 
 TemporaryDirectory::TemporaryDirectory(const std::string& prefix)
@@ -16,4 +17,11 @@ TemporaryDirectory::~TemporaryDirectory()
 {
     std::error_code ignored;
     std::filesystem::remove_all(directory, ignored);
+}
+
+void TemporaryDirectory::write(const std::string& relativePath, const std::string& text) const
+{
+    const std::filesystem::path file = directory / relativePath;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
 }
