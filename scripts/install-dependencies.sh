@@ -12,6 +12,8 @@ packages=(
     libgl1-mesa-dri libglx-mesa0 mesa-utils
     xvfb xauth x11-utils xdotool imagemagick apitrace
     clang clang-tidy clang-format glslang-tools
+    # llvm-symbolizer: the function names in the sanitizers' and the fuzzer's reports
+    llvm
     "$@"
 )
 
