@@ -5,9 +5,10 @@
 
 int main(int argc, char** argv)
 {
-    // Mended: started outside its data directory, the program ran on with a black window and
-    // a flood of errors about what it had not found. It now moves into the data directory
-    // beside it, or says what is missing and ends before opening a window.
+    // Started from anywhere but its data directory (a double click, ./build/okv), the program
+    // would find no shader, model or image and run on with a black window and a flood of errors:
+    // it moves into the data directory beside it, or says what is missing and ends before
+    // opening a window.
     if (!enterDataDirectory(argv[0]))
         return 1;
     Renderer& renderer = Renderer::instance();

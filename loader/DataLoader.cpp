@@ -133,7 +133,7 @@ void DataLoader::loadModel(const std::string& directory, const std::string& file
         logInfo(importer.GetErrorString());
         return;
     }
-    // Mended: a file that would set off a known fault of the importer itself is not imported.
+    // A file that would set off a known fault of the importer itself is not imported.
     // It ends like an import that fails: the reason goes to the log, and nothing is printed.
     const std::string hazard = findImporterHazard({std::istreambuf_iterator<char>(file), {}});
     file.close();
@@ -141,7 +141,7 @@ void DataLoader::loadModel(const std::string& directory, const std::string& file
         logInfo("Not imported, " + path + ": " + hazard);
         return;
     }
-    // Mended: the faults of the importer that no look at the text foresees (a crash, an abort,
+    // The faults of the importer that no look at the text foresees (a crash, an abort,
     // an import without end) end a child process that imports the file first, not the program.
     const std::string fault = findImporterFault(importer, path, importFlags);
     if (!fault.empty()) {

@@ -21,7 +21,7 @@ uint32_t oppositeCorner(const Triangle& triangle, uint32_t a, uint32_t b)
 
 void DataLoader::registerEdges(const Triangle& triangle)
 {
-    // Mended: a triangle with two corners at one raw position has no proper edge between
+    // A triangle with two corners at one raw position has no proper edge between
     // them, and its other two "edges" coincide; entering it would steal a slot from the real
     // neighbours of that edge. It stays out of the table (see emitAdjacency).
     if (isDegenerate(triangle))
@@ -56,7 +56,7 @@ uint32_t DataLoader::emitAdjacency(const Triangle& triangle, int k)
             neighbour = entry->second.second;
         else if (entry->second.second == number)
             neighbour = entry->second.first;
-        // Mended: a triangle in neither slot is the third (or later) on a non-manifold edge,
+        // A triangle in neither slot is the third (or later) on a non-manifold edge,
         // for instance a second copy of a mesh listed by two nodes. Pairing it with an
         // arbitrary slot holder would give the shadow volume a wrong silhouette; as a free
         // edge it marks the mesh open, which sends the shadow pass down its robust path.

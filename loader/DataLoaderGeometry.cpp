@@ -23,7 +23,7 @@ float largestMagnitude(const float v[3])
 }
 
 // Divides v by its length when it has a direction; false (v zero, or a coordinate not finite)
-// leaves v unusable. Mended: divided by its largest coordinate first, a very long or very short vector
+// leaves v unusable. Divided by its largest coordinate first, a very long or very short vector
 // does not overflow or underflow on the way to its length.
 bool normalise(float v[3])
 {
@@ -46,7 +46,7 @@ void removeAlong(float v[3], const float n[3])
 }
 
 // v at unit length at a right angle to the unit (or zero) vector n; false when v has no
-// direction of its own beside n. Mended: when v runs almost along n, what the projection
+// direction of its own beside n. When v runs almost along n, what the projection
 // leaves is mostly rounding error, whose direction strays from the plane. A remainder below a
 // thousandth of v counts as nothing, and a second projection, of the unit remainder, takes the
 // stray part of a larger one away.
@@ -101,7 +101,7 @@ void DataLoader::measureBounds(const aiScene* scene, const aiNode* node)
 
 void DataLoader::fitBounds()
 {
-    // Mended: with no vertices the bounds are still the reset sentinels, and a single point has
+    // With no vertices the bounds are still the reset sentinels, and a single point has
     // extents of zero; either would make 1 / extent and the positions non-finite. Such a model
     // keeps scale 1 and is only centred.
     if (boundsMax[0] < boundsMin[0]) {
@@ -109,7 +109,7 @@ void DataLoader::fitBounds()
         fitOffset[0] = fitOffset[1] = fitOffset[2] = 0.0;
         return;
     }
-    // Mended: in double, since the extent of a model that spans most of the float range
+    // In double, since the extent of a model that spans most of the float range
     // overflows a float, and so does 1 / the extent of a very small one.
     double largest = 0.0;
     for (int c = 0; c < 3; ++c) {
@@ -135,7 +135,7 @@ void DataLoader::gatherGeometry(const aiScene* scene, const aiNode* node)
                 if (hasNormals)
                     vertex.normal[c] = float(sign[c]) * mesh->mNormals[v][axis[c]];
             }
-            // Mended: a file's normals need not have unit length, and a long one outweighs the
+            // A file's normals need not have unit length, and a long one outweighs the
             // others in the averaged normal (or overflows the sum). One without a direction
             // (zero, or not finite) counts as none.
             if (hasNormals && !normalise(vertex.normal))
@@ -236,7 +236,7 @@ void DataLoader::accumulateTangents(Vertex& a, Vertex& b, Vertex& c)
     }
     const float du1 = b.texCoord[0] - a.texCoord[0], dv1 = b.texCoord[1] - a.texCoord[1];
     const float du2 = c.texCoord[0] - a.texCoord[0], dv2 = c.texCoord[1] - a.texCoord[1];
-    // Mended: zero UV area (a mesh without texture coordinates, or collapsed UVs) has no
+    // Zero UV area (a mesh without texture coordinates, or collapsed UVs) has no
     // tangent direction; 1 / 0 would poison every vertex of the triangle with Inf or NaN.
     // Such a triangle adds nothing, and the frame falls back in orthonormaliseTangentFrame.
     const float determinant = du1 * dv2 - du2 * dv1;
@@ -263,7 +263,7 @@ void DataLoader::orthonormaliseTangentFrame(Vertex& vertex)
     const float* n = vertex.normal;
     float* t = vertex.tangent;
     float* b = vertex.bitangent;
-    // Mended: a tangent that vanishes here (no usable UVs, or a tangent parallel to the normal)
+    // A tangent that vanishes here (no usable UVs, or a tangent parallel to the normal)
     // gets any direction perpendicular to the normal, and the bitangent completes the frame,
     // so that the vertex buffer holds only finite unit vectors.
     if (!normaliseInPlane(t, n))

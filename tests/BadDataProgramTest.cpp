@@ -102,7 +102,7 @@ size_t countOf(const std::string& text, const std::string& part)
 }
 
 // Every error Assimp itself logged also came back through the loader's own info line, which
-// is where the design sends the importer's error text.
+// is where the loader sends the importer's error text.
 bool importErrorReachedLog(const std::string& log)
 {
     std::istringstream lines(log);

@@ -172,13 +172,13 @@ TEST_F(DataLoaderGLTest, BoundsFitCentresAndScalesTheLargestSideToOneAndModelsWi
     EXPECT_EQ(loader->fitScale, 0.125f);
     EXPECT_EQ(std::vector<float>(loader->fitOffset, loader->fitOffset + 3), (std::vector<float>{-1, -2, -4}));
 
-    // Mended: every corner at (5, 5, 5): the importer keeps a vertex, but no triangle.
+    // Every corner at (5, 5, 5): the importer keeps a vertex, but no triangle.
     const auto point = load(collada::singleGeometry({5, 5, 5, 5, 5, 5, 5, 5, 5}, {0, 1, 2}), 2, true, "point.dae");
     ASSERT_FALSE(point->vertices().empty());
     for (const Vertex& vertex : point->vertices())
         EXPECT_EQ(std::vector<float>(vertex.position, vertex.position + 3), (std::vector<float>{0, 0, 0}));
 
-    // Mended: no vertices at all. The importer refuses a scene without meshes, so the step is
+    // No vertices at all. The importer refuses a scene without meshes, so the step is
     // fed directly.
     loader->reset();
     loader->fitBounds();
@@ -292,19 +292,19 @@ TEST_F(DataLoaderGLTest, ModelsAtTheEdgesOfTheArithmeticStillGiveSoundMeshes)
     collada::Document unusedVertex = withoutUVs;
     unusedVertex.positions.insert(unusedVertex.positions.end(), {3, 3, 3});
     unusedVertex.primitives.push_back({{0, 4}, "", true});
-    // Mended: a file's normals need not have unit length; the frame must still lie in the
+    // A file's normals need not have unit length; the frame must still lie in the
     // plane at a right angle to them.
     collada::Document longNormals = withoutUVs;
     longNormals.texCoords = {0, 0, 1, 0, 0, 1, 1, 1};
     longNormals.normals = {-3, -3, -3, 4, 0, 0, 0, 4, 0, 0, 1, 5};
-    // Mended: normals so long that their sum at a corner overflows.
+    // Normals so long that their sum at a corner overflows.
     collada::Document hugeNormals = longNormals;
     hugeNormals.normals = {3e38f, 3e38f, 3e38f, 3e38f, 0, 0, 0, 3e38f, 0, 0, 0, 3e38f};
-    // Mended (found by the import fuzzer): the importer's own normals of a triangle this long
+    // Found by the import fuzzer: the importer's own normals of a triangle this long
     // overflow to (-1e38, NaN, 1e38), which has a direction until the NaN is seen.
     const collada::Document notANumber =
         collada::singleGeometry({0, 0, 0, 1e38f, 1, 1e38f, 1e38f, 2, 1e38f}, {0, 1, 2});
-    // Mended: a model wider than the largest float, whose fit overflowed.
+    // A model wider than the largest float, whose fit overflowed.
     collada::Document wide = withoutUVs;
     wide.positions = {-3e38f, 0, 0, 3e38f, 0, 0, 0, 3e38f, 0, 0, 0, 3e38f};
 
@@ -328,7 +328,7 @@ TEST_F(DataLoaderGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnpackAli
         ILenum format;
         int channels, width;
     };
-    // Mended: 8-bit RGB rows of odd widths are not multiples of GL's default 4-byte alignment.
+    // 8-bit RGB rows of odd widths are not multiples of GL's default 4-byte alignment.
     const Case cases[] = {{IL_RGB, 3, 1},   {IL_RGB, 3, 3},       {IL_RGB, 3, 13},
                           {IL_RGB, 3, 255}, {IL_LUMINANCE, 1, 5}, {IL_RGBA, 4, 5}};
     for (const Case& test : cases) {

@@ -27,7 +27,7 @@ TEST(TangentFrameTest, FramesNearlyAlongTheNormalOrWithoutOneStillEndUpSound)
     };
     // The normals are at unit length, as the loader's gathering leaves them.
     const Case cases[] = {
-        // Mended (found by the import fuzzer): what the projection leaves of a tangent along the
+        // Found by the import fuzzer: what the projection leaves of a tangent along the
         // normal is rounding error, whose direction strays from the plane.
         {"tangent along the normal",
          withFrame({-0.98768836f, -0.15643448f, 0}, {0.528891f, 0.083766f, 0}, {0.03352f, 0.327318f, 0.259827f})},
