@@ -1,7 +1,9 @@
 #include "app/Renderer.h"
 
+#include "app/SceneFiles.h"
 #include "app/ShaderPrograms.h"
 #include "gl/Uniforms.h"
+#include "loader/CubeMapFaces.h"
 #include "loader/DataLoader.h"
 #include "scene/Common3DObject.h"
 
@@ -9,18 +11,21 @@
 
 namespace {
 
-const char* const modelDirectory = "./models/";
-constexpr int zUp = 4;  // orientation code: the file's +Z becomes +Y
-constexpr int yUp = 2;  // orientation code: the file's +Y stays +Y
+using sceneFiles::modelDirectory;
+
+void loadSceneModel(DataLoader& loader, const sceneFiles::Model& model, Mesh* mesh, std::vector<Material*>* materials)
+{
+    loader.loadModel(modelDirectory, model.file, model.orientation, model.adjacency, mesh, materials);
+}
 
 // A model with its materials, placed by a scale about its centre and then a translation.
-Common3DObject* loadObject(DataLoader& loader, const char* fileName, const GLuint* program, const Mat4& reflection,
-                           float sx, float sy, float sz, float tx, float ty, float tz)
+Common3DObject* loadObject(DataLoader& loader, const sceneFiles::Model& model, const GLuint* program,
+                           const Mat4& reflection, float sx, float sy, float sz, float tx, float ty, float tz)
 {
     Common3DObject* object = new Common3DObject();
     Mesh* mesh = new Mesh();
     auto* materials = new std::vector<Material*>();
-    loader.loadModel(modelDirectory, fileName, yUp, true, mesh, materials);
+    loadSceneModel(loader, model, mesh, materials);
     object->mesh = mesh;
     object->materials = materials;
     scale(object->local, sx, sy, sz, Global);
@@ -40,6 +45,21 @@ std::vector<Material*>* unusedMaterialList()
     return lists->back();
 }
 
+// The scene's files in the order loadScene reads them: the sky box's faces, the models, and the
+// water's wave map before the water's own model.
+std::vector<ReadAhead::File> filesInReadingOrder()
+{
+    std::vector<ReadAhead::File> files;
+    for (const char* face : cubeFaceNames)
+        files.push_back({false, sceneFiles::skyBoxDirectory, face});
+    for (const sceneFiles::Model* model :
+         {&sceneFiles::lightSphere, &sceneFiles::temple, &sceneFiles::basin, &sceneFiles::ground})
+        files.push_back({true, modelDirectory, model->file});
+    files.push_back({false, "", sceneFiles::waveMap});
+    files.push_back({true, modelDirectory, sceneFiles::waterPlane.file});
+    return files;
+}
+
 void addTo(std::vector<Renderable*>& list, Renderable* object)
 {
     list.push_back(object);
@@ -51,17 +71,20 @@ void Renderer::loadScene()
 {
     animationTime = 0.0f;
     DataLoader loader;
+    // A child process reads every file of the scene from now on, ahead of the steps below, where
+    // a fault of the importer or the image library cannot reach the program.
+    loader.startReading(filesInReadingOrder());
 
     buildCameraPaths();
     camera.update(animationTime);
 
     skyBox = new SkyBox(&camera);
-    skyBox->cubeMap = loader.loadCubeMap("./images/Skybox/");
+    skyBox->cubeMap = loader.loadCubeMap(sceneFiles::skyBoxDirectory);
     skyBox->program = &skyProgram;
     skyBox->reflection = skyReflectionMatrix;
 
     Mesh* sphere = new Mesh();
-    loader.loadModel(modelDirectory, "sphere.dae", zUp, false, sphere, unusedMaterialList());
+    loadSceneModel(loader, sceneFiles::lightSphere, sphere, unusedMaterialList());
     light.mesh = sphere;
     light.program = &lightProgram;
     // The path is still empty: this places the light at the origin with its current scale.
@@ -74,7 +97,7 @@ void Renderer::loadScene()
     light.reflection = reflectionMatrix;
 
     Common3DObject* temple =
-        loadObject(loader, "Tempel.dae", &defaultProgram, reflectionMatrix, 100, 100, 100, 0, 50, 0);
+        loadObject(loader, sceneFiles::temple, &defaultProgram, reflectionMatrix, 100, 100, 100, 0, 50, 0);
     // Its parts are closed solids that may overlap, so it counts as closed for its shadows.
     temple->closedVolume = true;
     for (auto* list : {&screenLists.litObjects, &screenLists.shadowCasters, &screenLists.depthObjects,
@@ -82,7 +105,8 @@ void Renderer::loadScene()
                        &reflectionLists.depthObjects})
         addTo(*list, temple);
 
-    Common3DObject* basin = loadObject(loader, "Becken.dae", &defaultProgram, reflectionMatrix, 30, 30, 30, 0, 10, 0);
+    Common3DObject* basin =
+        loadObject(loader, sceneFiles::basin, &defaultProgram, reflectionMatrix, 30, 30, 30, 0, 10, 0);
     for (RenderLists* lists : {&screenLists, &refractionLists, &reflectionLists}) {
         addTo(lists->litObjects, basin);
         addTo(lists->shadowCasters, basin);
@@ -90,14 +114,14 @@ void Renderer::loadScene()
     }
 
     Common3DObject* ground =
-        loadObject(loader, "Ground.dae", &defaultProgram, reflectionMatrix, 2000, 1, 2000, 0, 0, 0);
+        loadObject(loader, sceneFiles::ground, &defaultProgram, reflectionMatrix, 2000, 1, 2000, 0, 0, 0);
     for (auto* list : {&screenLists.litObjects, &screenLists.shadowCasters, &screenLists.depthObjects,
                        &reflectionLists.shadowCasters})
         addTo(*list, ground);
 
-    water = new Water(loader.loadTexture("./images/waven.jpg"));
+    water = new Water(loader.loadTexture(sceneFiles::waveMap));
     Mesh* waterMesh = new Mesh();
-    loader.loadModel(modelDirectory, "WaterPlane.dae", yUp, true, waterMesh, unusedMaterialList());
+    loadSceneModel(loader, sceneFiles::waterPlane, waterMesh, unusedMaterialList());
     water->mesh = waterMesh;
     scale(water->local, 30, 1, 30, Global);
     translate(water->local, 0, Water::surfaceHeight, 0, Global);

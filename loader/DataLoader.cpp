@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 
 // Allocated once and never destroyed, so the lists they hold stay reachable until the very
 // end of the process, as the meshes and materials themselves do.
@@ -73,6 +74,16 @@ void DataLoader::report(const std::string& text)
     std::printf("%s\n", text.c_str());
     std::fflush(stdout);
     logInfo(text);
+}
+
+void DataLoader::startReading(const std::vector<ReadAhead::File>& files)
+{
+#ifdef _WIN32
+    // Without fork the reader's work would run in the program itself, each import twice.
+    (void)files;
+#else
+    readAhead.emplace(files, importFlags, decodingLimits);
+#endif
 }
 
 void DataLoader::reset()
@@ -142,8 +153,10 @@ void DataLoader::loadModel(const std::string& directory, const std::string& file
         return;
     }
     // The faults of the importer that no look at the text foresees (a crash, an abort,
-    // an import without end) end a child process that imports the file first, not the program.
-    const std::string fault = findImporterFault(importer, path, importFlags);
+    // an import without end) end a child process that imports the file first, not the program:
+    // the one that read the file ahead, or one started now.
+    const std::optional<std::string> lookedAhead = readAhead ? readAhead->takeModelLook(path) : std::nullopt;
+    const std::string fault = lookedAhead ? *lookedAhead : findImporterFault(importer, path, importFlags);
     if (!fault.empty()) {
         logInfo("Not imported, " + path + ": " + fault);
         return;

@@ -3,8 +3,11 @@
 #include "gl/Mesh.h"
 #include "gl/Texture.h"
 #include "gl/Vertex.h"
+#include "loader/ChildTask.h"
+#include "loader/DecodedImage.h"
 #include "loader/EdgeTable.h"
 #include "loader/Material.h"
+#include "loader/ReadAhead.h"
 #include "loader/Triangle.h"
 
 #include <GL/glew.h>
@@ -14,6 +17,7 @@
 #include <assimp/scene.h>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +56,11 @@ public:
     static std::map<std::string, Mesh*>& meshRegistry;
     static std::map<std::string, std::vector<Material*>*>& materialRegistry;
 
+    // The scene's files, read ahead of the program when startReading was called; and the limits
+    // of the image library's child for each image file.
+    std::optional<ReadAhead> readAhead;
+    ChildLimits decodingLimits = imageLimits;
+
     // Starts the two loggers (the second, on "assimp_log.txt", replaces the first) and DevIL.
     DataLoader();
     // Kills the logger; meshes, materials and textures already handed out stay valid.
@@ -69,6 +78,11 @@ public:
     // A new cube map from "PX.png" ... "NZ.png" in directory, owned by the caller, or null.
     // Needs the GL context.
     Texture* loadCubeMap(const std::string& directory);
+
+    // Starts reading the files ahead, in the order the calls below will take them: the models
+    // (directory + file name) that loadModel loads, and the images loadTexture and loadCubeMap
+    // read. Where there is no fork, nothing is read ahead.
+    void startReading(const std::vector<ReadAhead::File>& files);
 
     // Sends text to the import log.
     void logInfo(const std::string& text);
@@ -106,6 +120,11 @@ public:
     void loadMaterials(const std::string& directory, const aiScene* scene, std::vector<Material*>* materials);
     // Texture 0 of type, loaded from directory + its stored path, or null.
     Texture* loadMaterialTexture(const std::string& directory, const aiMaterial* material, aiTextureType type);
+    // The image decoded from path: read ahead, or decoded now in a child of its own.
+    DecodedImage takeImage(const std::string& path);
+    // Reports an image that gives no texture ("Couldn't load image: ", with the image library's
+    // fault, or "Couldn't convert image"); false for a decoded one.
+    bool reportUnusable(const std::string& path, const DecodedImage& image);
 
     // Prints text with a newline and sends it to the import log.
     void report(const std::string& text);

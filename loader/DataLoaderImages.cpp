@@ -1,12 +1,16 @@
 #include "loader/DataLoader.h"
 
+#include "loader/CubeMapFaces.h"
+
 #include <IL/il.h>
 #include <assimp/material.h>
 #include <cstdio>
 
 namespace {
 
-const char* const cubeFaceNames[6] = {"PX.png", "NX.png", "PY.png", "NY.png", "PZ.png", "NZ.png"};
+// The child decodes to 8-bit RGB with DevIL's names for GL's, and the texture is created with
+// GL's.
+static_assert(IL_RGB == GL_RGB && IL_UNSIGNED_BYTE == GL_UNSIGNED_BYTE, "DevIL's and GL's names differ");
 
 // DevIL hands out 8-bit RGB rows tightly packed, while GL assumes rows padded to 4 bytes
 // by default; an odd width would upload skewed and read past the pixels. The previous
@@ -78,30 +82,43 @@ Texture* DataLoader::loadMaterialTexture(const std::string& directory, const aiM
     return loadTexture(directory + path.C_Str());
 }
 
+DecodedImage DataLoader::takeImage(const std::string& path)
+{
+    if (readAhead) {
+        std::optional<DecodedImage> image = readAhead->takeImage(path);
+        if (image)
+            return std::move(*image);
+    }
+    return decodeInChild(path, decodingLimits);
+}
+
+bool DataLoader::reportUnusable(const std::string& path, const DecodedImage& image)
+{
+    switch (image.result) {
+    case DecodedImage::Result::Decoded:
+        return false;
+    case DecodedImage::Result::NotConverted:
+        report("Couldn't convert image");
+        return true;
+    case DecodedImage::Result::NotLoaded:
+    case DecodedImage::Result::Fault:
+        break;
+    }
+    report("Couldn't load image: " + path);
+    if (image.result == DecodedImage::Result::Fault)
+        report("Not decoded, " + path + ": " + image.fault);
+    return true;
+}
+
 Texture* DataLoader::loadTexture(const std::string& path)
 {
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    const bool loaded = ilLoadImage(path.c_str()) == IL_TRUE;
+    const DecodedImage image = takeImage(path);
     printLoadTexture(path);
-
-    Texture* texture = nullptr;
-    if (!loaded) {
-        report("Couldn't load image: " + path);
-    } else if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE) {
-        const ILubyte* pixels = ilGetData();
-        const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
-        const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const ILint type = ilGetInteger(IL_IMAGE_TYPE);
-        const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-        texture = new Texture();
-        TightRowUnpacking unpacking;
-        texture->create(format, width, height, GLenum(format), GLenum(type), 1000, pixels, GL_REPEAT);
-    } else {
-        report("Couldn't convert image");
-    }
-    ilDeleteImages(1, &image);
+    if (reportUnusable(path, image))
+        return nullptr;
+    Texture* texture = new Texture();
+    TightRowUnpacking unpacking;
+    texture->create(GL_RGB, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, 1000, image.rgb.data(), GL_REPEAT);
     return texture;
 }
 
@@ -111,53 +128,37 @@ Texture* DataLoader::loadCubeMap(const std::string& directory)
     std::printf("DataLoader::loadCubeMap::glErrorCode: %d\n", int(glGetError()));
     std::fflush(stdout);
 
-    ILuint images[6] = {0, 0, 0, 0, 0, 0};
-    ilGenImages(6, images);
-
-    const void* faces[6] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-    ILint width = 0, height = 0, type = 0, format = 0;
+    DecodedImage faces[6];
     bool allFacesPassed = true;
     for (int f = 0; f < 6; ++f) {
         const std::string path = directory + cubeFaceNames[f];
-        ilBindImage(images[f]);
         printLoadTexture(path);
         allFacesPassed = false;
-        if (ilLoadImage(path.c_str()) != IL_TRUE) {
-            report("Couldn't load image: " + path);
+        faces[f] = takeImage(path);
+        if (reportUnusable(path, faces[f]))
             break;
-        }
-        if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) != IL_TRUE) {
-            report("Couldn't convert image");
-            break;
-        }
-        faces[f] = ilGetData();
-        const ILint faceWidth = ilGetInteger(IL_IMAGE_WIDTH);
-        const ILint faceHeight = ilGetInteger(IL_IMAGE_HEIGHT);
-        if (f > 0 && faceWidth != width) {
+        if (f > 0 && faces[f].width != faces[f - 1].width) {
             report("Widths of images arn't equal");
             break;
         }
-        if (f > 0 && faceHeight != height) {
+        if (f > 0 && faces[f].height != faces[f - 1].height) {
             report("Heights of images arn't equal");
             break;
         }
-        if (faceWidth != faceHeight) {
+        if (faces[f].width != faces[f].height) {
             report("images arn't square");
             break;
         }
-        width = faceWidth;
-        height = faceHeight;
-        type = ilGetInteger(IL_IMAGE_TYPE);
-        format = ilGetInteger(IL_IMAGE_FORMAT);
         allFacesPassed = true;
     }
+    if (!allFacesPassed)
+        return nullptr;
 
-    Texture* texture = nullptr;
-    if (allFacesPassed) {
-        texture = new Texture();
-        TightRowUnpacking unpacking;
-        texture->createCubeMap(format, width, height, GLenum(format), GLenum(type), faces);
-    }
-    ilDeleteImages(6, images);
+    const void* pixels[6] = {};
+    for (int f = 0; f < 6; ++f)
+        pixels[f] = faces[f].rgb.data();
+    Texture* texture = new Texture();
+    TightRowUnpacking unpacking;
+    texture->createCubeMap(GL_RGB, faces[0].width, faces[0].height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     return texture;
 }

@@ -63,7 +63,7 @@ slip index-bytes gl/Mesh.cpp 'uint64_t(indicesLength) * sizeof(GLuint)' 'uint64_
 slip draw-offset gl/Mesh.cpp 'uintptr_t(firstIndex) * sizeof(GLuint)' 'uintptr_t(firstIndex)' "draw offset in indices instead of bytes"
 slip depth-stencil gl/FrameBuffer.cpp 'GL_DEPTH_STENCIL, texture->width' 'GL_DEPTH_COMPONENT24, texture->width' "off-screen targets without stencil"
 slip mipmap-filter gl/Texture.cpp 'GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR' 'GL_TEXTURE_MIN_FILTER, GL_LINEAR' "images minified without their mipmaps"
-slip texture-wrap loader/DataLoaderImages.cpp '1000, pixels, GL_REPEAT' '1000, pixels, 0' "images clamped at their edges instead of repeated"
+slip texture-wrap loader/DataLoaderImages.cpp '1000, image.rgb.data(), GL_REPEAT' '1000, image.rgb.data(), 0' "images clamped at their edges instead of repeated"
 slip console-text gl/VertexArrayObject.cpp '"VertexArrayObject:init("' '"VertexArrayObject::init("' "vertex-array error lines printed with a double colon"
 # The scene pass: state and face table.
 slip increment-face app/ScenePass.cpp 'incrementFace = mirrored ? GL_FRONT : GL_BACK;' 'incrementFace = mirrored ? GL_BACK : GL_FRONT;' "faces that count up and down swapped"
@@ -95,6 +95,13 @@ slip fresnel data/WaterShader.frag.glsl 'mix(refraction, reflection, fresnel)' '
 slip cut-plane data/Mini.vert.glsl 'cutPlaneHeight - world.y' 'world.y - cutPlaneHeight' "depth pre-pass keeps what lies above the water"
 slip extrusion data/ShadowVolume.geom.glsl 'vec4(capPosition[corner] - lightPos, 0.0)' 'vec4(lightPos - capPosition[corner], 0.0)' "shadow volumes extruded towards the light"
 slip silhouette data/ShadowVolume.geom.glsl 'if (neighbourLit == lit)' 'if (neighbourLit != lit)' "sides on every edge but the silhouette"
+# Child processes: the image library's and the importer's faults, and the files read ahead.
+slip answer-parts loader/ChildTask.cpp 'answerTaken += sizeof length + size_t(length);' 'answerTaken += size_t(length);' "a child's second part read from inside the first"
+slip pixel-bytes loader/DecodedImage.cpp 'size_t(image.height) * 3);' 'size_t(image.height) * 2);' "a decoded image handed back short of a third of its pixels"
+slip part-header loader/DecodedImage.cpp 'part.begin() + std::ptrdiff_t(sizeof header)' 'part.begin()' "the pixels read back from the start of the part, its header taken for pixels"
+slip reader-restart loader/ReadAhead.cpp $'if (!part.received)\n            startReader();' 'if (!part.received) {}' "no reader for the files after one that ended the reader"
+slip named-textures loader/ReadAhead.cpp '{aiTextureType_DIFFUSE, aiTextureType_NORMALS}' '{aiTextureType_DIFFUSE, aiTextureType_DIFFUSE}' "the look names each material's diffuse texture twice and no normal map"
+slip fault-line loader/DataLoaderImages.cpp 'report("Not decoded, " + path + ": " + image.fault);' '' "an image that ended the image library reported without its reason"
 # Equivalent slips.
 equivalent light-reset app/FrameRendering.cpp 'light.reflected = false;' '' "the frame no longer unmirrors the light before reading its position" \
     "the screen pass, the last of every frame, leaves the light unmirrored, and it starts so"
@@ -102,6 +109,8 @@ equivalent clear-depth app/ShaderPrograms.cpp 'glClearDepth(10000.0);' 'glClearD
     "GL clamps the clear depth to [0, 1], so both clear to 1"
 equivalent second-use-program scene/Light.cpp $'useProgram(*program);\n    useProgram(*program);' 'useProgram(*program);' "the light's second useProgram dropped" \
     "the second call finds the program current in the cache and makes no GL call"
+equivalent wave-map-order app/SceneAssembly.cpp $'files.push_back({false, "", sceneFiles::waveMap});\n    files.push_back({true, modelDirectory, sceneFiles::waterPlane.file});' $'files.push_back({true, modelDirectory, sceneFiles::waterPlane.file});\n    files.push_back({false, "", sceneFiles::waveMap});' "the wave map read ahead after the water's model" \
+    "the scene takes the water's model after the wave map, so the reader's part for the map is passed over and the map decoded in a child of its own: only the start-up's time changes"
 equivalent texcoord-components gl/VertexArrayObject.cpp '{4, 2, offsetof(Vertex, texCoord), 4},' '{4, 3, offsetof(Vertex, texCoord), 4},' "texture coordinate read with three components" \
     "every shader declares in_TextCord a vec2, and GL drops the components a vec2 does not take"
 

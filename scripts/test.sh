@@ -57,10 +57,10 @@ step "Clang build" build build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_EXPORT
 # The bad-data runs (dozens of program starts, two minutes) test the loader's answers to
 # broken files; the GCC and sanitizer builds cover them.
 step "Clang tests" run_tests build-clang 600 -LE "$compiler_independent|bad-data"
-# The import fuzzer (built in the Clang build), briefly and with a fixed random seed, so that
-# every run tries the same inputs: the seeds and 2000 inputs made from them.
-# `bash scripts/fuzz.sh` fuzzes for ten minutes.
-step "fuzzing" scripts/fuzz.sh --runs 2000
+# The two fuzzers (built in the Clang build), briefly and with a fixed random seed, so that
+# every run tries the same inputs: the seeds and 2000 inputs made from them for the import, 500
+# for the images (a child process each). `bash scripts/fuzz.sh` fuzzes for ten minutes.
+step "fuzzing" scripts/fuzz.sh --runs 2000 500
 step "clang-tidy" analyse
 
 step "sanitizer build" build build-sanitize -DOKV_SANITIZE=ON

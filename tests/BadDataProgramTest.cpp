@@ -5,6 +5,7 @@
 
 #include "DataLoaderCollada.h"
 #include "GLTestSupport.h"
+#include "ImageFaults.h"
 #include "ProgramRun.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -426,4 +428,44 @@ TEST(BadDataProgramTest, BrokenImagesAreReportedAndTheirTexturesLeftOut)
     };
     for (const BadDataCase& badCase : cases)
         runWithBrokenData(badCase);
+}
+
+// A texture that ends the image library is left out like one that does not load, with the
+// library's fault in one more line on the console and in the log; the program draws the rest
+// and answers as ever. Each file takes the temple's diffuse texture's place, under its own
+// extension, which the model's material then names.
+TEST(BadDataProgramTest, ATextureThatEndsTheImageLibraryIsLeftOutWithItsReasonAndTheRestIsDrawn)
+{
+    struct Case {
+        std::string damage, extension, fault;
+        std::function<void(const fs::path& file)> write;
+    };
+    std::vector<Case> cases;
+    for (const ImageFault& fault : imageFaults)
+        cases.push_back({fault.damage, fault.extension, fault.fault,
+                         [fault](const fs::path& file) { writeImageFault(fault, file.string()); }});
+    // A named pipe that no one writes to: the library waits for the file's bytes for ever.
+    cases.push_back({"a named pipe", "png", "the image library ran past 10 s",
+                     [](const fs::path& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }});
+    for (const Case& test : cases) {
+        const std::string texture = "./models/Tempel_diffuse." + test.extension;
+        const std::string reason = "Not decoded, " + texture + ": " + test.fault;
+        runWithBrokenData({test.damage,
+                           [&](const fs::path& data) {
+                               fs::remove(data / "models/Tempel_diffuse.png");
+                               test.write(data / "models" / ("Tempel_diffuse." + test.extension));
+                               std::string model = readFile((data / "models/Tempel.dae").string());
+                               const std::string name = "Tempel_diffuse.png";
+                               model.replace(model.find(name), name.size(), "Tempel_diffuse." + test.extension);
+                               writeBytes(data / "models/Tempel.dae", model);
+                           },
+                           {"Load Texture:\"" + texture + "\"\nCouldn't load image: " + texture + "\n" + reason + "\n",
+                            "After loadScene GLErrorCode:0\n"},
+                           {},
+                           {},
+                           5,
+                           false,
+                           false,
+                           reason});
+    }
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -348,6 +349,27 @@ TEST_F(DataLoaderGLTest, ImagesBecomeUnskewedThreeChannelTexturesAndTheUnpackAli
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
         EXPECT_EQ(alignment, 4);
     }
+}
+
+// A face whose decoding ends in a fault stops the cube map as a missing face does, with the
+// image library's fault in one more line: here a named pipe that no one writes to, which the
+// library waits on until the time limit ends its child.
+TEST_F(DataLoaderGLTest, ACubeFaceThatEndsTheImageLibraryStopsTheCubeMapLikeAMissingFace)
+{
+    const std::string faces = (directory.path() / "sky").string() + "/";
+    std::filesystem::create_directory(faces);
+    writeImage(faces + "PX.png", 8, 8, IL_RGB);
+    ASSERT_EQ(mkfifo((faces + "NX.png").c_str(), 0600), 0);
+    loader->decodingLimits.seconds = 0.3;
+    StdoutCapture capture;
+    const std::unique_ptr<Texture> cubeMap(loader->loadCubeMap(faces));
+    EXPECT_EQ(cubeMap, nullptr);
+    const std::string reason = "Not decoded, " + faces + "NX.png: the image library ran past 0.3 s\n";
+    EXPECT_EQ(capture.text(), "DataLoader::loadCubeMap::glErrorCode: 0\nLoad Texture:\"" + faces +
+                                  "PX.png\"\nLoad Texture:\"" + faces + "NX.png\"\nCouldn't load image: " + faces +
+                                  "NX.png\n" + reason);
+    const std::string log = readFile((directory.path() / "assimp_log.txt").string());
+    EXPECT_NE(log.find("Info,  T0: " + reason), std::string::npos) << log;
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Frame and start-up benchmark of the real scene, built through the program's own code
 // (Renderer::instance, initWindow, initShaders, loadScene, renderFrameAt). Prints:
 //   - start-up: window, shaders, scene, first frame, and each model, texture and the sky box
-//     loaded once more by a fresh DataLoader (the scene assembly does them all in one call);
+//     loaded once more, one by one, by a fresh DataLoader (the scene assembly does them all in
+//     one call, with every file read ahead);
 //   - frame time (median, 95th percentile, frames per second) at 1280 x 1024 and 1920 x 1080,
 //     each frame rendered at a fixed animation time, swapped and closed with glFinish;
 //   - the floor at 1280 x 1024: the same frames with constant-colour surfaces in place of the
@@ -20,6 +21,7 @@
 
 #include "app/Callbacks.h"
 #include "app/Renderer.h"
+#include "app/SceneFiles.h"
 #include "app/ShaderPrograms.h"
 #include "common/ProcessFigures.h"
 #include "common/SceneWindow.h"
@@ -321,55 +323,50 @@ void countCallsPerFrame()
     fprintf(report, "\n");
 }
 
-// The loader's work once more, item by item, in a fresh DataLoader. The models go through a
-// directory spelled differently ("./models/./"), since a path already in the mesh registry
-// would not be imported again; the files and the work are the same as in loadScene.
+// The loader's work once more, item by item, in a fresh DataLoader that reads nothing ahead:
+// each model's first look and each image is read in a child process of its own while the
+// program waits, so the items show what each file costs alone, and their sum exceeds loadScene,
+// where one child reads every file ahead of the program. The models go through a directory
+// spelled differently ("./models/./"), since a path already in the mesh registry would not be
+// imported again; the files and the work are the same as in loadScene.
 void timeLoaderItems()
 {
-    fprintf(report, "\nStart-up items, loaded once more by a fresh DataLoader after the scene (ms):\n");
+    fprintf(report, "\nStart-up items, loaded once more by a fresh DataLoader after the scene, one by one (ms):\n");
     double sum = 0;
-    auto timed = [&](const char* label, auto work) {
+    auto timed = [&](const std::string& label, auto work) {
         const Clock::time_point start = Clock::now();
         work();
         glFinish();
         const double milliseconds = millisecondsBetween(start, Clock::now());
         sum += milliseconds;
-        fprintf(report, "  %-52s %8.1f\n", label, milliseconds);
+        fprintf(report, "  %-52s %8.1f\n", label.c_str(), milliseconds);
     };
     DataLoader* loader = nullptr;
     timed("DataLoader construction (loggers, DevIL)", [&] { loader = new DataLoader(); });
-    timed("sky box: loadCubeMap ./images/Skybox/", [&] { loader->loadCubeMap("./images/Skybox/"); });
-    struct Model {
-        const char* label;
-        const char* file;
-        int orientation;
-        bool adjacency;
-    };
-    for (const Model& model : {Model{"model sphere.dae (with its textures)", "sphere.dae", 4, false},
-                               Model{"model Tempel.dae (with its textures)", "Tempel.dae", 2, true},
-                               Model{"model Becken.dae (with its textures)", "Becken.dae", 2, true},
-                               Model{"model Ground.dae (with its textures)", "Ground.dae", 2, true},
-                               Model{"model WaterPlane.dae (with its textures)", "WaterPlane.dae", 2, true}})
-        timed(model.label, [&] {
-            loader->loadModel("./models/./", model.file, model.orientation, model.adjacency, new Mesh(),
-                              new std::vector<Material*>());
+    timed(std::string("sky box: loadCubeMap ") + sceneFiles::skyBoxDirectory,
+          [&] { loader->loadCubeMap(sceneFiles::skyBoxDirectory); });
+    for (const sceneFiles::Model& model : sceneFiles::models)
+        timed(std::string("model ") + model.file + " (with its textures)", [&] {
+            loader->loadModel(std::string(sceneFiles::modelDirectory) + "./", model.file, model.orientation,
+                              model.adjacency, new Mesh(), new std::vector<Material*>());
         });
-    timed("texture ./images/waven.jpg", [&] { loader->loadTexture("./images/waven.jpg"); });
+    timed(std::string("texture ") + sceneFiles::waveMap, [&] { loader->loadTexture(sceneFiles::waveMap); });
     timed("DataLoader destruction", [&] { delete loader; });
     fprintf(report, "  %-52s %8.1f\n", "sum", sum);
 
-    fprintf(report, "\nThe models' textures alone (already inside the model figures above, ms):\n");
+    fprintf(report, "\nThe images beside the models alone (already inside the model figures above, ms):\n");
     DataLoader textureLoader;
-    for (const char* model : {"sphere", "Tempel", "Becken", "Ground", "WaterPlane"})
-        for (const char* kind : {"_diffuse.png", "_normal.png"}) {
-            const std::string path = std::string("./models/") + model + kind;
-            if (!std::filesystem::exists(path))
-                continue;
-            const Clock::time_point start = Clock::now();
-            textureLoader.loadTexture(path);
-            glFinish();
-            fprintf(report, "  %-52s %8.1f\n", path.c_str(), millisecondsBetween(start, Clock::now()));
-        }
+    std::vector<std::string> images;
+    for (const auto& entry : std::filesystem::directory_iterator(sceneFiles::modelDirectory))
+        if (entry.path().extension() != ".dae")
+            images.push_back(std::string(sceneFiles::modelDirectory) + entry.path().filename().string());
+    std::sort(images.begin(), images.end());
+    for (const std::string& path : images) {
+        const Clock::time_point start = Clock::now();
+        textureLoader.loadTexture(path);
+        glFinish();
+        fprintf(report, "  %-52s %8.1f\n", path.c_str(), millisecondsBetween(start, Clock::now()));
+    }
 }
 
 // The frames the main loop has shown, each rendered by the program's own display callback.

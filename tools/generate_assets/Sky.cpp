@@ -7,8 +7,6 @@
 
 namespace assets {
 
-const char* const skyFaceNames[6] = {"PX.png", "NX.png", "PY.png", "NY.png", "PZ.png", "NZ.png"};
-
 Vec3 cubeFaceDirection(int face, float s, float t)
 {
     float sc = 2.0f * s - 1.0f, tc = 2.0f * t - 1.0f;

@@ -5,9 +5,6 @@
 
 namespace assets {
 
-// Cube-map faces in GL's order +X, -X, +Y, -Y, +Z, -Z, named as the sky box loads them.
-extern const char* const skyFaceNames[6];
-
 // The direction that texel coordinates (s, t) in [0, 1] of a face stand for, by GL's cube-map
 // face table (s to the right, t down the rows). Sampling the sky by direction is what makes
 // two faces agree along their shared edge.
@@ -17,6 +14,7 @@ Vec3 cubeFaceDirection(int face, float s, float t);
 // deeper zenith, with soft clouds on a virtual layer overhead.
 Vec3 skyColor(Vec3 d);
 
+// Face 0 to 5 in GL's order +X, -X, +Y, -Y, +Z, -Z, the order of loader/CubeMapFaces.h.
 Image skyFace(int face, int size);
 
 }  // namespace assets

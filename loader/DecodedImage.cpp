@@ -1,0 +1,74 @@
+#include "loader/DecodedImage.h"
+
+#include <IL/il.h>
+#include <cstring>
+
+namespace {
+
+// What comes before an image's pixels in its part of an answer.
+struct PartHeader {
+    DecodedImage::Result result;
+    int width;
+    int height;
+};
+
+}  // namespace
+
+DecodedImage decodeImage(const std::string& path)
+{
+    DecodedImage image;
+    ILuint name = 0;
+    ilGenImages(1, &name);
+    ilBindImage(name);
+    if (ilLoadImage(path.c_str()) != IL_TRUE) {
+        image.result = DecodedImage::Result::NotLoaded;
+    } else if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) != IL_TRUE) {
+        image.result = DecodedImage::Result::NotConverted;
+    } else {
+        image.result = DecodedImage::Result::Decoded;
+        image.width = ilGetInteger(IL_IMAGE_WIDTH);
+        image.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        const ILubyte* pixels = ilGetData();
+        image.rgb.assign(pixels, pixels + size_t(image.width) * size_t(image.height) * 3);
+    }
+    ilDeleteImages(1, &name);
+    return image;
+}
+
+std::string toAnswerPart(const DecodedImage& image)
+{
+    const PartHeader header = {image.result, image.width, image.height};
+    std::string part(reinterpret_cast<const char*>(&header), sizeof header);
+    part.append(reinterpret_cast<const char*>(image.rgb.data()), image.rgb.size());
+    return part;
+}
+
+DecodedImage fromAnswerPart(const std::string& part)
+{
+    DecodedImage image;
+    PartHeader header = {};
+    if (part.size() < sizeof header)
+        return image;
+    std::memcpy(&header, part.data(), sizeof header);
+    image.result = header.result;
+    image.width = header.width;
+    image.height = header.height;
+    image.rgb.assign(part.begin() + std::ptrdiff_t(sizeof header), part.end());
+    return image;
+}
+
+DecodedImage fromChildPart(const ChildPart& part)
+{
+    if (part.received)
+        return fromAnswerPart(part.bytes);
+    DecodedImage image;
+    image.result = part.fault.empty() ? DecodedImage::Result::NotLoaded : DecodedImage::Result::Fault;
+    image.fault = part.fault;
+    return image;
+}
+
+DecodedImage decodeInChild(const std::string& path, const ChildLimits& limits)
+{
+    ChildTask decoding([path](const AnswerWriter& answer) { answer(toAnswerPart(decodeImage(path))); });
+    return fromChildPart(decoding.next("the image library", limits));
+}
