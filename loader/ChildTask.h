@@ -54,9 +54,10 @@ public:
     ChildTask& operator=(ChildTask&&) = delete;
 
     // Waits for the next part of the answer. The time limit counts from the later of this
-    // call and the arrival of the part before; past a limit the child is ended. Once the child
-    // has ended, the parts it left come first, then every call answers with its end: the
-    // fault, or none when the task came back.
+    // call and the arrival of the part before; past a limit the child is ended. The limits are
+    // watched only while this call waits: a child that works ahead of the program is watched
+    // once the program waits for it. Once the child has ended, the parts it left come first,
+    // then every call answers with its end: the fault, or none when the task came back.
     ChildPart next(const std::string& subject, const ChildLimits& limits);
 
 private:

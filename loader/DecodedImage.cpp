@@ -25,11 +25,17 @@ DecodedImage decodeImage(const std::string& path)
     } else if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) != IL_TRUE) {
         image.result = DecodedImage::Result::NotConverted;
     } else {
-        image.result = DecodedImage::Result::Decoded;
-        image.width = ilGetInteger(IL_IMAGE_WIDTH);
-        image.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
+        const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
         const ILubyte* pixels = ilGetData();
-        image.rgb.assign(pixels, pixels + size_t(image.width) * size_t(image.height) * 3);
+        // A reader may say it loaded a file that holds no picture (DevIL's XPM reader does for
+        // a file of nothing but its "/* XPM */" line, and hands out a size of -1 x -1).
+        if (width > 0 && height > 0 && pixels != nullptr) {
+            image.result = DecodedImage::Result::Decoded;
+            image.width = width;
+            image.height = height;
+            image.rgb.assign(pixels, pixels + size_t(width) * size_t(height) * 3);
+        }
     }
     ilDeleteImages(1, &name);
     return image;

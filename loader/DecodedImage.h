@@ -20,7 +20,7 @@ constexpr ChildLimits imageLimits = {10.0, size_t(4) << 30};
 struct DecodedImage {
     enum class Result {
         Decoded,       // the pixels below are the image
-        NotLoaded,     // ilLoadImage refused the file (or found none)
+        NotLoaded,     // ilLoadImage refused the file, found none, or gave no picture
         NotConverted,  // ilConvertImage refused the image
         Fault,         // the image library never came back: see fault
     };

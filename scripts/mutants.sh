@@ -97,7 +97,7 @@ slip extrusion data/ShadowVolume.geom.glsl 'vec4(capPosition[corner] - lightPos,
 slip silhouette data/ShadowVolume.geom.glsl 'if (neighbourLit == lit)' 'if (neighbourLit != lit)' "sides on every edge but the silhouette"
 # Child processes: the image library's and the importer's faults, and the files read ahead.
 slip answer-parts loader/ChildTask.cpp 'answerTaken += sizeof length + size_t(length);' 'answerTaken += size_t(length);' "a child's second part read from inside the first"
-slip pixel-bytes loader/DecodedImage.cpp 'size_t(image.height) * 3);' 'size_t(image.height) * 2);' "a decoded image handed back short of a third of its pixels"
+slip pixel-bytes loader/DecodedImage.cpp 'size_t(height) * 3);' 'size_t(height) * 2);' "a decoded image handed back short of a third of its pixels"
 slip part-header loader/DecodedImage.cpp 'part.begin() + std::ptrdiff_t(sizeof header)' 'part.begin()' "the pixels read back from the start of the part, its header taken for pixels"
 slip reader-restart loader/ReadAhead.cpp $'if (!part.received)\n            startReader();' 'if (!part.received) {}' "no reader for the files after one that ended the reader"
 slip named-textures loader/ReadAhead.cpp '{aiTextureType_DIFFUSE, aiTextureType_NORMALS}' '{aiTextureType_DIFFUSE, aiTextureType_DIFFUSE}' "the look names each material's diffuse texture twice and no normal map"

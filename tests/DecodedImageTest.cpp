@@ -57,6 +57,18 @@ TEST_F(DecodedImageTest, EveryFormatComesBackFromTheChildAsDevILDecodesItHere)
     }
 }
 
+// Found by the image fuzzer: DevIL's XPM reader says it loaded this file, and hands out a
+// picture of -1 x -1 pixels.
+TEST_F(DecodedImageTest, AFileThatDevILLoadsWithoutAPictureCountsAsNotLoaded)
+{
+    const std::string file = path("empty.xpm");
+    directory.write("empty.xpm", "/* XPM */\n");
+    DecodedImage notLoaded;
+    notLoaded.result = DecodedImage::Result::NotLoaded;
+    expectSameImage(decodeImage(file), notLoaded);
+    expectSameImage(decodeInChild(file), notLoaded);
+}
+
 TEST_F(DecodedImageTest, FilesThatEndTheImageLibraryEndOnlyTheChildAndAreNamedWithTheReason)
 {
     for (const ImageFault& fault : imageFaults) {
