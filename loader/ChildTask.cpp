@@ -6,7 +6,7 @@
 
 #ifdef _WIN32
 
-ChildTask::ChildTask(std::function<void(const AnswerWriter&)> task) : task(std::move(task)) {}
+ChildTask::ChildTask(const std::function<void(const AnswerWriter&)>& task) : task(task) {}
 
 ChildTask::~ChildTask() = default;
 
@@ -134,7 +134,7 @@ std::string describeEnd(const std::string& subject, int status)
 
 }  // namespace
 
-ChildTask::ChildTask(std::function<void(const AnswerWriter&)> task)
+ChildTask::ChildTask(const std::function<void(const AnswerWriter&)>& task)
 {
     int pipeEnds[2] = {-1, -1};
     answerFile = memfd_create("okv-child-answer", MFD_CLOEXEC);

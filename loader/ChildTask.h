@@ -46,7 +46,7 @@ using AnswerWriter = std::function<void(const std::string& part)>;
 // itself: a fault of its library ends the program.
 class ChildTask {
 public:
-    explicit ChildTask(std::function<void(const AnswerWriter&)> task);
+    explicit ChildTask(const std::function<void(const AnswerWriter&)>& task);
     ~ChildTask();
     ChildTask(ChildTask&& other) noexcept;
     ChildTask(const ChildTask&) = delete;
