@@ -72,7 +72,7 @@ ProgramRun::ProgramRun(const std::string& workingDirectory, const std::string& b
         const int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        execlp(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
 }
