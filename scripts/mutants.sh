@@ -95,6 +95,9 @@ slip fresnel data/WaterShader.frag.glsl 'mix(refraction, reflection, fresnel)' '
 slip cut-plane data/Mini.vert.glsl 'cutPlaneHeight - world.y' 'world.y - cutPlaneHeight' "depth pre-pass keeps what lies above the water"
 slip extrusion data/ShadowVolume.geom.glsl 'vec4(capPosition[corner] - lightPos, 0.0)' 'vec4(lightPos - capPosition[corner], 0.0)' "shadow volumes extruded towards the light"
 slip silhouette data/ShadowVolume.geom.glsl 'if (neighbourLit == lit)' 'if (neighbourLit != lit)' "sides on every edge but the silhouette"
+# Start-up on a display without OpenGL 3.2.
+slip x-errors app/OpenGLRequirement.cpp 'previousXErrorHandler = XSetErrorHandler(ignoreXError);' '' "a refused context ends the program with Xlib's protocol error dump"
+slip ask-once app/OpenGLRequirement.cpp 'askingAnyContext = true;' '' "where no context of any version can be made, the error handler asks for one again and again"
 # Equivalent slips.
 equivalent light-reset app/FrameRendering.cpp 'light.reflected = false;' '' "the frame no longer unmirrors the light before reading its position" \
     "the screen pass, the last of every frame, leaves the light unmirrored, and it starts so"

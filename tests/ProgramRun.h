@@ -8,7 +8,9 @@
 // standard output and error captured in files. Killed at the end of the test if still running.
 class ProgramRun {
 public:
-    explicit ProgramRun(const std::string& workingDirectory, const std::string& binary = OKV_BINARY);
+    // environment: "NAME=value" settings added to the program's environment alone.
+    explicit ProgramRun(const std::string& workingDirectory, const std::string& binary = OKV_BINARY,
+                        const std::vector<std::string>& environment = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
