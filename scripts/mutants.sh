@@ -96,7 +96,7 @@ slip cut-plane data/Mini.vert.glsl 'cutPlaneHeight - world.y' 'world.y - cutPlan
 slip extrusion data/ShadowVolume.geom.glsl 'vec4(capPosition[corner] - lightPos, 0.0)' 'vec4(lightPos - capPosition[corner], 0.0)' "shadow volumes extruded towards the light"
 slip silhouette data/ShadowVolume.geom.glsl 'if (neighbourLit == lit)' 'if (neighbourLit != lit)' "sides on every edge but the silhouette"
 # Start-up on a display without OpenGL 3.2.
-slip x-errors app/OpenGLRequirement.cpp 'previousXErrorHandler = XSetErrorHandler(ignoreXError);' '' "a refused context ends the program with Xlib's protocol error dump"
+slip watch-late app/Renderer.cpp $'watchContextCreation(argv[0]);\n    glutCreateWindow("OKV");' $'glutCreateWindow("OKV");\n    watchContextCreation(argv[0]);' "the watch begins after the window is made: a refused context ends the program with Xlib's protocol error dump"
 slip ask-once app/OpenGLRequirement.cpp 'askingAnyContext = true;' '' "where no context of any version can be made, the error handler asks for one again and again"
 # Equivalent slips.
 equivalent light-reset app/FrameRendering.cpp 'light.reflected = false;' '' "the frame no longer unmirrors the light before reading its position" \
