@@ -104,6 +104,9 @@ slip glint-below data/WaterShader.frag.glsl 'step(0.0, toLight.y)' 'step(toLight
 slip uniform-name app/FrameRendering.cpp 'setUniform3(waterProgram, "lightWorldPos"' 'setUniform3(waterProgram, "lightPos"' "the water's light position set under the default program's name"
 slip skip-with-display tests/DisplayTestMain.cpp '!std::getenv("DISPLAY") && !GTEST_FLAG_GET' 'std::getenv("DISPLAY") && !GTEST_FLAG_GET' "the tests skip when a display is given"
 slip display-not-started scripts/virtual-x-server.sh $'|| true\n        exit 1' $'|| true\n        exit 0' "the display fixture passes when Xvfb does not start"
+# Start-up on a display without OpenGL 3.2.
+slip watch-late app/Renderer.cpp $'watchContextCreation(argv[0]);\n    glutCreateWindow("OKV");' $'glutCreateWindow("OKV");\n    watchContextCreation(argv[0]);' "the watch begins after the window is made: a refused context ends the program with Xlib's protocol error dump"
+slip ask-once app/OpenGLRequirement.cpp 'askingAnyContext = true;' '' "where no context of any version can be made, the error handler asks for one again and again"
 # Equivalent slips.
 equivalent light-reset app/FrameRendering.cpp 'light.reflected = false;' '' "the frame no longer unmirrors the light before reading its position" \
     "the screen pass, the last of every frame, leaves the light unmirrored, and it starts so"
