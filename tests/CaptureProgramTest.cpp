@@ -1,7 +1,8 @@
-// The README's and the pages' pictures must be frames of the current program: the script that
-// makes them (scripts/pictures.sh) makes each set again from this build, with the same animation
-// times, sizes and data, and each picture must match its file in docs/. A change that alters
-// the frame fails here until the pictures are made anew.
+// The README's and the pages' pictures must be frames of the current program. The script that
+// makes them (scripts/pictures.sh) makes the stills and the own-model picture again from this
+// build, with its animation times, sizes and data; of the animation, every tenth frame is
+// captured again. Each must match its file in docs/, so a change that alters the frame fails
+// here until the pictures are made anew.
 
 #include "GLTestSupport.h"
 #include "ImageDifference.h"
