@@ -3,10 +3,11 @@
 # is applied in turn to a scratch copy of the tree (build-mutants/tree; the checkout itself is
 # never changed), which is rebuilt incrementally (plain build) and tested. Prints one line per
 # slip, caught (with the tests that failed), missed, or equivalent (with the reason it cannot
-# change anything a user or caller sees, not run), and a total. Not part of the test command:
-# it takes about 40 minutes on two cores, a tenth of it the baseline run of the whole suite
-# on the unchanged copy, and four minutes more for every slip that no test catches. Exits
-# non-zero when a slip is missed, does not build, or its text no longer occurs exactly once.
+# change anything a user or caller sees, not run), and a total. Not part of the test command
+# (docs/testing.md says how long a run took): it runs the whole suite once on the unchanged
+# copy, then the stages for each slip, and a slip that no test catches costs the most, since
+# every stage runs for it. Exits non-zero when a slip is missed, does not build, or its text no
+# longer occurs exactly once.
 # A slip's text must occur exactly once in its file; where one line is not unique, the text
 # takes in the next line too ($'...\n...'). When the code changes, the text follows it.
 #

@@ -1,8 +1,9 @@
 // The frame taken apart in docs/ must be the current program's, and its pictures must show what
 // they claim. The breakdown tool takes the same frame apart again: its pictures must be those
-// in docs/frame/, and the figures it prints those docs/frame.md shows. The colour steps must
-// add up to the frame, the stencil picture must be non-zero exactly where a ray cast on the
-// CPU finds shadow, and the volume pictures must show the faces the page says they show.
+// in docs/frame/, and the figures it prints those docs/frame.md shows (`bash scripts/pictures.sh`
+// makes both anew). The colour steps must add up to the frame, the stencil picture must agree
+// with a ray cast on the CPU wherever the ray cast can decide (ShadowRayCast.h), and the volume
+// pictures must show the faces the page says they show.
 
 #include "ImageDifference.h"
 #include "ScenePassSupport.h"
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+const char* const remakeThem = "; `bash scripts/pictures.sh` makes the pictures and figures anew";
 
 // The test's own window has this size, so that its frame is the one the tool took apart.
 constexpr int width = 800, height = 600;
@@ -82,11 +85,11 @@ TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhat
         ++documented;
         const Image picture = loadImage(file.path().string());
         const Image& again = pictures[file.path().filename().string()];
-        ASSERT_EQ(again.height, height);
-        ASSERT_EQ(picture.rgb.size(), again.rgb.size());
-        EXPECT_LT(differingShare(picture, again), 0.002);
+        ASSERT_EQ(again.height, height) << "the tool wrote no such picture" << remakeThem;
+        ASSERT_EQ(picture.rgb.size(), again.rgb.size()) << remakeThem;
+        EXPECT_LT(differingShare(picture, again), 0.002) << "not a picture of the current frame" << remakeThem;
     }
-    EXPECT_EQ(documented, pictures.size());
+    EXPECT_EQ(documented, pictures.size()) << "docs/frame/ holds other pictures than the tool writes" << remakeThem;
 
     // The colour steps add up to the frame: where the ambient step drew, the lit step's
     // colour plus the ambient's; elsewhere the sky and the light.
@@ -114,7 +117,7 @@ TEST(BreakdownProgramTest, TheFrameInDocsIsTakenApartAgainAndItsPicturesShowWhat
     for (std::string line; std::getline(printed, line);) {
         if (line.rfind("| ", 0) != 0)
             continue;
-        EXPECT_NE(frameDocument.find(line), std::string::npos) << line;
+        EXPECT_NE(frameDocument.find(line), std::string::npos) << "not in docs/frame.md: " << line << remakeThem;
         const std::vector<std::string> row = cells(line);
         if (row.size() == 10 && row[1] != " pass " && row[1] != "---")
             passRows[row[1]] = row;
