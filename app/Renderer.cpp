@@ -1,6 +1,7 @@
 #include "app/Renderer.h"
 
 #include "app/Callbacks.h"
+#include "app/OpenGLRequirement.h"
 #include "gl/Uniforms.h"
 
 #include <GL/freeglut.h>
@@ -26,6 +27,7 @@ void Renderer::initWindow(int* argc, char** argv)
     glutInitWindowPosition(-1, -1);
     glutInitContextProfile(GLUT_CORE_PROFILE);
     glutInitContextFlags(GLUT_FORWARD_COMPATIBLE);
+    watchContextCreation(argv[0]);
     glutCreateWindow("OKV");
 
     // A core context lists its extensions differently; without this GLEW leaves entry
@@ -35,9 +37,11 @@ void Renderer::initWindow(int* argc, char** argv)
     if (result != GLEW_OK)
         std::fprintf(stderr, "Error: %s\n", glewGetErrorString(result));
     std::printf("Status: Using GLEW %s\n", glewGetString(GLEW_VERSION));
-    if (GLEW_VERSION_3_2)
-        std::printf("OpenGL 3.2 ready\n");
+    if (!GLEW_VERSION_3_2)
+        endWithoutOpenGL32();
+    std::printf("OpenGL 3.2 ready\n");
     std::fflush(stdout);
+    endContextWatch();
 
     glutDisplayFunc(displayCallback);
     glutReshapeFunc(reshapeCallback);

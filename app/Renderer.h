@@ -39,7 +39,8 @@ public:
     static Renderer& instance();
 
     // Creates the window and its 3.2 core context, loads GL entry points and registers the
-    // callbacks. argc and argv go to freeglut unchanged.
+    // callbacks. argc and argv go to freeglut unchanged. Where the display gives no 3.2 core
+    // context, ends the program with one line on standard error (OpenGLRequirement.h).
     void initWindow(int* argc, char** argv);
     // Builds the six programs, the mirror matrices and the fixed GL state. Leaves
     // miniProgram current.

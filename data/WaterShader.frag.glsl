@@ -52,7 +52,7 @@ vec3 waveNormal()
 }
 
 // Schlick's approximation of the Fresnel term raises (1 - cosine) to the fifth power; by
-// multiplication that is exact, and far cheaper than a general power.
+// multiplication that is exact, where pow is only as precise as exp2(5 * log2(x)).
 float fifthPower(float x)
 {
     float square = x * x;

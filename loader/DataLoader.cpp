@@ -6,7 +6,6 @@
 #include <IL/il.h>
 #include <assimp/DefaultLogger.hpp>
 #include <assimp/Logger.hpp>
-#include <assimp/postprocess.h>
 #include <cfloat>
 #include <cstdio>
 #include <fstream>
@@ -22,13 +21,9 @@ std::map<std::string, std::vector<Material*>*>& DataLoader::materialRegistry =
 
 namespace {
 
-// The importer's real-time quality preset: tangents, joined vertices, triangulation, smooth
-// normals, split large meshes, limited bone weights, cache locality, redundant materials
-// removed, sorting by primitive type, degenerates, invalid data and generated UVs.
-constexpr unsigned int importFlags = aiProcessPreset_TargetRealtime_Quality;
 // The imported meshes were built and checked with exactly these steps; an Assimp whose
 // preset means something else would change every model without a word.
-static_assert(importFlags == 0x79ACB, "Assimp's real-time quality preset changed");
+static_assert(DataLoader::importFlags == 0x79ACB, "Assimp's real-time quality preset changed");
 
 struct Orientation {
     int32_t axis[3];

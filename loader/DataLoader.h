@@ -14,6 +14,7 @@
 #include <array>
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <cstdint>
 #include <map>
@@ -32,6 +33,11 @@ public:
     // A raw position exactly as the imported mesh holds it; std::array compares
     // lexicographically with exact float comparison, which is the welding rule.
     using RawPosition = std::array<float, 3>;
+
+    // The importer's real-time quality preset: tangents, joined vertices, triangulation, smooth
+    // normals, split large meshes, limited bone weights, cache locality, redundant materials
+    // removed, sorting by primitive type, degenerates, invalid data and generated UVs.
+    static constexpr unsigned int importFlags = aiProcessPreset_TargetRealtime_Quality;
 
     Assimp::Importer importer;                // owns the last imported scene
     std::vector<Vertex> vertices;             // every vertex of every mesh of the import

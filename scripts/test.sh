@@ -23,9 +23,31 @@ build() {
     cmake --build "$directory" -j"$jobs"
 }
 
-# run_tests DIRECTORY TIMEOUT CTEST_OPTION...
+# run_tests DIRECTORY TIMEOUT CTEST_OPTION...: fails when a test failed or did not run. Here
+# every test has a display, so a test that skipped found a fault (no display reached it, a
+# tool it needs is missing): each is named with the reason it gave.
 run_tests() {
-    ctest --test-dir "$1" --output-on-failure -j"$jobs" --timeout "$2" "${@:3}"
+    local console=$1/Testing/console.log status=0
+    mkdir -p "$1/Testing"
+    ctest --test-dir "$1" --output-on-failure -j"$jobs" --timeout "$2" "${@:3}" | tee "$console" || status=$?
+    local name skipped
+    skipped=$(sed -n '/^The following tests did not run:/,/^$/p' "$console" | sed -nE 's/^\s+[0-9]+ - (.*) \(.*\)$/\1/p')
+    [ -z "$skipped" ] && return "$status"
+    echo "The test command gives every test a display, yet these tests did not run:"
+    for name in $skipped; do
+        echo "  $name: $(reason_for_not_running "$1/Testing/Temporary/LastTest.log" "$name")"
+    done
+    return 1
+}
+
+# reason_for_not_running LOG NAME: what the test printed, on one line, from CTest's log of the
+# last run, without Google Test's own lines: the reason it gave for skipping.
+reason_for_not_running() {
+    awk -v test="$2" '
+        /^[0-9]+\/[0-9]+ Testing: / { inTest = substr($0, index($0, ": ") + 2) == test }
+        inTest && /^Output:$/ { inOutput = 1; next }
+        /^<end of output>$/ { inOutput = 0 }
+        inTest && inOutput && !/^(-+$|\[|Note: )/ { printf "%s%s", separator, $0; separator = " " }' "$1"
 }
 
 # Every translation unit of the program and its tools, with the Clang build's flags; the

@@ -30,8 +30,10 @@ start)
     setsid Xvfb -displayfd 3 -screen 0 1920x1080x24 +extension GLX -nolisten tcp -noreset \
         3>"$number_file" </dev/null >/dev/null 2>&1 &
     server=$!
+    # A server that ends instead (it cannot open its display, say) will write none.
     for _ in $(seq 100); do
         [ -s "$number_file" ] && break
+        kill -0 "$server" 2>/dev/null || break
         sleep 0.1
     done
     number=$(head -n 1 "$number_file")

@@ -13,7 +13,8 @@
 # 4. Packs build-windows/okv-windows-x86_64.zip and unpacks it into an empty directory.
 # 5. From that directory, under Wine on a virtual X server: runs the program, checks its
 #    start-up lines and that its error stream holds nothing but Wine's own lines, ends it with
-#    Escape, and compares the capture tool's frames with the Linux build's.
+#    Escape; runs it where the display offers OpenGL 3.1 only, where it must say so; and
+#    compares the capture tool's frames with the Linux build's.
 #
 # Prints how long each step took; exits non-zero on any failure.
 set -euo pipefail
@@ -370,6 +371,30 @@ run_under_wine() {
     sed 's/^/    /' "$work/windows.err"
 }
 
+# Where the display offers no OpenGL 3.2 (Mesa, behind Wine's OpenGL, told to offer 3.1), the
+# program says so in a message box, as a double-clicked program must; Return closes it. It
+# must then end with status 1 and have written the same line, naming 3.1, on its error stream,
+# beside Wine's own lines.
+run_without_opengl32() {
+    local box status=0
+    (cd "$unpacked" && MESA_GL_VERSION_OVERRIDE=3.1 MESA_GLSL_VERSION_OVERRIDE=140 \
+        exec wine cmd /c "$without_display okv.exe") > "$work/without-3.2.out" 2> "$work/without-3.2.err" &
+    local program=$!
+    if ! box=$(wait_for_window 60 "$program"); then
+        echo "without 3.2: no message box within a minute" >&2
+        kill "$program" 2> /dev/null || true
+        return 1
+    fi
+    xdotool windowfocus --sync "$box" key Return
+    wait "$program" || status=$?
+    local lines
+    lines=$(grep -Ev "$wine_own_lines" "$work/without-3.2.err" | tr -d '\r' || true)
+    echo "without 3.2: ended with status $status, its error stream beside Wine's own lines:"
+    echo "    $lines"
+    [ "$status" -eq 1 ] && [ "$(echo "$lines" | wc -l)" -eq 1 ] &&
+        [[ $lines == "OKV needs OpenGL 3.2 (core profile), but this display offers OpenGL 3.1 "* ]]
+}
+
 # The capture tool's frames at two animation times, from the Windows build beside the unpacked
 # program and from the Linux build, compared as the softpipe test compares. Wine reports every
 # DLL it loads: each that is not Wine's own must come from the unpacked zip.
@@ -411,6 +436,7 @@ step "Windows build" build_windows
 step "virtual X server and Wine" start_wine
 step "zip" pack
 step "run under Wine" run_under_wine
+step "without OpenGL 3.2" run_without_opengl32
 step "frames" compare_frames
 
 print_step_times

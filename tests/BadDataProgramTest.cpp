@@ -360,15 +360,6 @@ TEST(BadDataProgramTest, AModelThatWouldKillTheImporterIsNotImportedAndTheRestIs
          false,
          true,
          "Not imported, ./models/Tempel.dae: the importer died of signal 11"},
-        {"an abort of the importer in the temple's place",
-         replaceWithFault("Tempel.dae", "node-with-skew.dae"),
-         {"After loadScene GLErrorCode:0\n", lostMesh},
-         {"Couldn't open file"},
-         {},
-         4,
-         false,
-         true,
-         "Not imported, ./models/Tempel.dae: the importer died of signal 6"},
     };
     for (const BadDataCase& badCase : cases)
         runWithBrokenData(badCase);

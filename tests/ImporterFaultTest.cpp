@@ -1,7 +1,8 @@
 // The importer's first look at a file, in a child process: files that crash it, abort it or
-// keep it importing without end are named with the reason, and the test process, which
-// holds the importer, goes on untouched. The files that set the importer's faults off are in
-// tests/importer-faults/, each with what it does in its first lines.
+// keep it importing without end, and an importer that ends its process, are named with the
+// reason, and the test process, which holds the importer, goes on untouched. The files that
+// set the importer's faults off are in tests/importer-faults/, each with what it does in its
+// first lines.
 
 #include "DataLoaderCollada.h"
 #include "GLTestSupport.h"
@@ -9,14 +10,22 @@
 #include "loader/ImporterFault.h"
 
 #include <algorithm>
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/postprocess.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
-TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTheReason)
+// Ends the process that opens a file through it with status 1, as a sanitizer does after its
+// report in a sanitizer build.
+struct ProcessEndingFiles : Assimp::DefaultIOSystem {
+    Assimp::IOStream* Open(const char* /*file*/, const char* /*mode*/) override { _exit(1); }
+};
+
+TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTheReasonOrTheStatusItEndedWith)
 {
     // Entered, and with core files allowed as far as the system lets this process allow them:
     // a crash of the child leaves none in the working directory.
@@ -38,6 +47,7 @@ TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTh
         std::string path;
         ImporterLimits limits;
         std::string fault;
+        bool readingEndsTheProcess = false;
     };
     const Case cases[] = {
         {"a sound file", (directory.path() / "sound.dae").string(), importerLimits, ""},
@@ -50,10 +60,15 @@ TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTh
          "the importer ran out of memory"},
         {"an import without end, time", faults + "index-list-with-letter.dae", shortTime,
          "the importer ran past 0.5 s"},
+        // The status as the process ended with it, not as wait() encodes it (256).
+        {"an end with a status", (directory.path() / "sound.dae").string(), importerLimits,
+         "the importer ended its process with status 1", true},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         Assimp::Importer importer;
+        if (test.readingEndsTheProcess)
+            importer.SetIOHandler(new ProcessEndingFiles);
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         const std::string fault =

@@ -59,7 +59,8 @@ std::string screenGeometry()
     return std::to_string(width) + "x" + std::to_string(height);
 }
 
-ProgramRun::ProgramRun(const std::string& workingDirectory, const std::string& binary)
+ProgramRun::ProgramRun(const std::string& workingDirectory, const std::string& binary,
+                       const std::vector<std::string>& environment)
     : outputFile(uniqueFileName(".out")), errorFile(uniqueFileName(".err"))
 {
     std::fflush(stdout);
@@ -72,7 +73,9 @@ ProgramRun::ProgramRun(const std::string& workingDirectory, const std::string& b
         const int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        for (const std::string& setting : environment)
+            putenv(const_cast<char*>(setting.c_str()));
+        execlp(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
 }

@@ -6,9 +6,12 @@
 
 // The real program started in a working directory on the current display, with its
 // standard output and error captured in files. Killed at the end of the test if still running.
+// The binary is a path, or a bare name that is looked up on PATH as a shell does.
 class ProgramRun {
 public:
-    explicit ProgramRun(const std::string& workingDirectory, const std::string& binary = OKV_BINARY);
+    // environment: "NAME=value" settings added to the program's environment alone.
+    explicit ProgramRun(const std::string& workingDirectory, const std::string& binary = OKV_BINARY,
+                        const std::vector<std::string>& environment = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 #include <unistd.h>
 #include <utility>
 
@@ -30,6 +31,16 @@ Renderer& rendererWithPrograms()
         EXPECT_EQ(chdir(previous.c_str()), 0);
     }
     return renderer;
+}
+
+// The location of each uniform, by program and name, that the code looks up while they are
+// recorded: setting a uniform always looks its location up by name, through GLEW's entry point.
+std::map<std::pair<GLuint, std::string>, GLint> lookups;
+PFNGLGETUNIFORMLOCATIONPROC driversLookup = nullptr;
+
+GLint GLAPIENTRY recordedLookup(GLuint program, const GLchar* name)
+{
+    return lookups[{program, name}] = driversLookup(program, name);
 }
 
 }  // namespace
@@ -73,4 +84,38 @@ TEST(RendererGLTest, CheckStatusReportsFailuresThatLeftNoInfoLog)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), expected + " failed with no info log\n");
     }
     glDeleteProgram(neverLinked);
+}
+
+// GL ignores a uniform name that a program lacks (its location is -1), so a misspelt name in
+// the code, or a shader edit that drops a uniform, would change the picture and report nothing.
+// Start-up and a whole frame, as the program runs them, set every uniform the code sets. Names
+// that a program may lack: none, since the shaders of each program use every uniform set on it.
+TEST(RendererGLTest, EveryUniformTheCodeSetsIsAnActiveUniformOfTheProgramItIsSetOn)
+{
+    ensureGLContext();
+    Renderer& renderer = Renderer::instance();
+    ASSERT_EQ(chdir(OKV_DATA_DIR), 0);
+    driversLookup = glGetUniformLocation;
+    glGetUniformLocation = recordedLookup;
+    {
+        StdoutCapture quiet;
+        renderer.initShaders();
+        renderer.loadScene();
+        renderer.reshape(800, 600);
+        renderer.renderFrame();
+    }
+    glGetUniformLocation = driversLookup;
+
+    const std::map<GLuint, std::string> programs = {
+        {renderer.defaultProgram, "defaultProgram"}, {renderer.waterProgram, "waterProgram"},
+        {renderer.miniProgram, "miniProgram"},       {renderer.lightProgram, "lightProgram"},
+        {renderer.skyProgram, "skyProgram"},         {renderer.shadowVolumeProgram, "shadowVolumeProgram"}};
+    std::map<GLuint, int> namesSetOn;
+    for (const auto& [uniform, location] : lookups) {
+        const auto& [program, name] = uniform;
+        ASSERT_EQ(programs.count(program), 1u) << "\"" << name << "\" set on program " << program;
+        ++namesSetOn[program];
+        EXPECT_NE(location, -1) << "\"" << name << "\" is no active uniform of " << programs.at(program);
+    }
+    EXPECT_EQ(namesSetOn.size(), programs.size()) << "programs that had uniforms set";
 }

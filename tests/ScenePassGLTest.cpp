@@ -7,7 +7,9 @@
 
 #include "gl/Uniforms.h"
 #include "scene/Common3DObject.h"
+#include "scene/Water.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -107,4 +109,43 @@ TEST(ScenePassGLTest, AMaterialWithoutTexturesIsLitWithTheUntexturedAlbedoAndThe
     for (int channel = 0; channel < 3; ++channel)
         EXPECT_NEAR(centre[channel], 0.7 * 255, 2) << "channel " << channel;
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The light's glint on the water: the highlight that the waves throw back towards the eye while
+// the light shines on the surface, and none while the light is below it.
+TEST(ScenePassGLTest, TheWaterGlintsWhereTheLightShinesOnItAndNotWhileTheLightIsBelowIt)
+{
+    Renderer& renderer = rendererWithScene();
+    // The eye above the pool looks down at its centre at 45 degrees, and the light stands as
+    // high on the other side: the centre of the picture mirrors the light to the eye, and the
+    // waves scatter the highlight around it.
+    const Vec4 centre(0, Water::surfaceHeight, 0, 1);
+    const Vec4 eye = centre + Vec4(0, 20, 20, 0);
+    Mat4 view;
+    lookAt(view, eye, centre, Vec4(0, 1, 0, 0));
+    setUniform(renderer.waterProgram, "ViewMatrix", view);
+    setUniform3(renderer.waterProgram, "camWorldPos", eye);
+    // The light's colour set is the water's lit draw: it adds the glint and nothing else (the
+    // reflection and refraction come with the light's colour 0, in the ambient draw). Without
+    // the glint, the picture of the light above the water would be as black as the one below.
+    setUniform4(renderer.waterProgram, "lightColor", renderer.light.getColor());
+
+    // The pixels brighter than half and the pixels not black, with the light at a height above
+    // the surface.
+    const auto drawWithTheLightAt = [&](float height) {
+        setUniform3(renderer.waterProgram, "lightWorldPos", centre + Vec4(0, height, -20, 0));
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderer.water->draw();
+        glFinish();
+        const std::vector<unsigned char> pixels = readPixels(0, 0, renderer.windowWidth, renderer.windowHeight);
+        std::pair<int, int> counts;
+        for (size_t at = 0; at < pixels.size(); at += 4) {
+            const unsigned char level = std::max({pixels[at], pixels[at + 1], pixels[at + 2]});
+            counts.first += level > 127;
+            counts.second += level > 0;
+        }
+        return counts;
+    };
+    EXPECT_GE(drawWithTheLightAt(20.0f).first, 100) << "pixels brighter than half, the light above the water";
+    EXPECT_EQ(drawWithTheLightAt(-5.0f).second, 0) << "pixels not black, the light below the water";
 }

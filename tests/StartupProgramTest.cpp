@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
-TEST(StartupProgramTest, StartsCleanlyEchoesKeysTogglesFullScreenOnLowerCaseFAndQuitsOnEscape)
+// Started from its data directory, as designed: the designed lines from the very first, and no
+// word of finding a data directory.
+TEST(StartupProgramTest,
+     FromItsDataDirectoryStartsWithTheDesignedFirstLineEchoesKeysTogglesFullScreenOnLowerCaseFAndQuitsOnEscape)
 {
     const std::string screen = screenGeometry();
 
@@ -23,6 +26,9 @@ TEST(StartupProgramTest, StartsCleanlyEchoesKeysTogglesFullScreenOnLowerCaseFAnd
     program.pressKey("Escape");
 
     EXPECT_EQ(program.waitForExit(30), 0);
+    const std::string start = program.standardOutput().substr(0, 400);
+    EXPECT_EQ(start.rfind("Status: Using GLEW ", 0), 0u) << start;
+    EXPECT_EQ(program.standardOutput().find("data directory"), std::string::npos) << start;
     // The first upload is the sky box's: both buffers bound and filled, then the seven
     // attributes enabled and recorded.
     const std::string upload = "GLBuffer::bind::glErrorCode:0\nGLBuffer::allocate::glErrorCode:0\n"
