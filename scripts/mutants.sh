@@ -107,7 +107,7 @@ slip fault-line loader/DataLoaderImages.cpp 'report("Not decoded, " + path + ": 
 # the display the tests are given.
 slip data-beside-started-name app/DataDirectory.cpp 'fs::path path = fs::read_symlink("/proc/self/exe", error);' 'fs::path path = fs::absolute(argv0, error);' "data looked for beside the name the program was started by, not the real executable"
 slip notice-in-data-directory app/DataDirectory.cpp $'if (dataDirectory == workingDirectory)\n        return true;\n' '' "started from its data directory, it says that it uses the data directory beside it"
-slip child-raw-status loader/ChildTask.cpp 'std::to_string(WEXITSTATUS(status))' 'std::to_string(status)' "the importer's child's status logged as wait() encodes it (256 for 1)"
+slip child-raw-status loader/ChildTask.cpp 'std::to_string(WEXITSTATUS(status))' 'std::to_string(status)' "a child's status logged as wait() encodes it (256 for 1)"
 slip glint-below data/WaterShader.frag.glsl 'step(0.0, toLight.y)' 'step(toLight.y, 0.0)' "the water glints only while the light is below it"
 slip uniform-name app/FrameRendering.cpp 'setUniform3(waterProgram, "lightWorldPos"' 'setUniform3(waterProgram, "lightPos"' "the water's light position set under the default program's name"
 slip skip-with-display tests/DisplayTestMain.cpp '!std::getenv("DISPLAY") && !GTEST_FLAG_GET' 'std::getenv("DISPLAY") && !GTEST_FLAG_GET' "the tests skip when a display is given"
