@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,10 +49,7 @@ TEST(ChildTaskTest, PartsComeBackWholeAndAChildThatDoesNotComeBackIsNamedWithThe
     // a crash of the child leaves none in the working directory.
     const TemporaryDirectory directory("okv-test");
     const WorkingDirectory inside(directory.path());
-    rlimit coreFiles = {};
-    getrlimit(RLIMIT_CORE, &coreFiles);
-    coreFiles.rlim_cur = coreFiles.rlim_max;
-    setrlimit(RLIMIT_CORE, &coreFiles);
+    allowCoreFiles();
 
     // More than a pipe holds, with every byte value.
     std::string large(3 << 20, '\0');

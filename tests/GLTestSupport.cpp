@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/resource.h>
 
 namespace {
 
@@ -103,4 +104,12 @@ std::string readFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void allowCoreFiles()
+{
+    rlimit coreFiles = {};
+    getrlimit(RLIMIT_CORE, &coreFiles);
+    coreFiles.rlim_cur = coreFiles.rlim_max;
+    setrlimit(RLIMIT_CORE, &coreFiles);
 }

@@ -51,6 +51,10 @@ private:
     std::filesystem::path previous;
 };
 
+// Core files allowed to this process as far as the system lets it allow them, so that a test
+// can show that a crash of a child process leaves none.
+void allowCoreFiles();
+
 // The name bound at a binding point (GL_ARRAY_BUFFER_BINDING and the like), or any other
 // single integer state.
 inline GLuint boundName(GLenum binding)

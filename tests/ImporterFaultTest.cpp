@@ -12,20 +12,16 @@
 #include <assimp/postprocess.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
-TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTheReasonOrTheStatusItEndedWith)
+TEST(ImporterFaultTest, FilesThatKillTheImporterEndOnlyItsChildAndAreNamedWithTheReason)
 {
     // Entered, and with core files allowed as far as the system lets this process allow them:
     // a crash of the child leaves none in the working directory.
     const TemporaryDirectory directory("okv-test");
     const WorkingDirectory inside(directory.path());
-    rlimit coreFiles = {};
-    getrlimit(RLIMIT_CORE, &coreFiles);
-    coreFiles.rlim_cur = coreFiles.rlim_max;
-    setrlimit(RLIMIT_CORE, &coreFiles);
+    allowCoreFiles();
     directory.write("sound.dae", collada::write(collada::singleGeometry({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2})));
     directory.write("garbage.dae", "<COLLADA><library_geometries>\x01\x02\xff");
     const std::string faults = OKV_IMPORTER_FAULTS_DIR "/";

@@ -11,12 +11,10 @@
 // Built in a Clang build with -fsanitize=fuzzer,address,undefined, over a copy of the loader
 // compiled with the same sanitizers. Needs an X display. Run it through scripts/fuzz.sh.
 
-#include "common/ProcessFigures.h"
-#include "common/TemporaryDirectory.h"
+#include "FuzzTarget.h"
 #include "loader/DataLoader.h"
 
 #include <GL/glew.h>
-#include <GL/freeglut.h>
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -25,21 +23,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <pthread.h>
-#include <sanitizer/common_interface_defs.h>
 #include <string>
 
 namespace {
 
 std::string modelsDirectory;  // with the trailing separator, as the scene assembly passes it
-
-// Every process this one forks is the image library's child. A sanitizer's report there is on
-// a fault of the library, and libFuzzer's answer to it (the input saved as a crash of this
-// program) must not run in it.
-void forgetTheFuzzersDeathReport()
-{
-    __sanitizer_set_death_callback(nullptr);
-}
 
 // The first line, when it is an extension: one to five letters or digits.
 std::string extensionOf(const std::string& input)
@@ -61,34 +49,9 @@ GLint levelZero(GLenum parameter)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
 {
-    // freeglut gets only the program's name: the other arguments are libFuzzer's.
-    int glutArgc = 1;
-    (void)argc;
-    glutInit(&glutArgc, *argv);
-    glutInitContextVersion(3, 2);
-    glutInitContextProfile(GLUT_CORE_PROFILE);
-    glutInitContextFlags(GLUT_FORWARD_COMPATIBLE);
-    // Not "OKV": the program tests find the program's window by that title.
-    glutCreateWindow("okv_fuzz_image");
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::fprintf(stderr, "okv_fuzz_image: no GL context\n");
-        std::exit(1);
-    }
-
-    // The image lives in a directory of its own; the import log "assimp_log.txt" goes to the
-    // working directory, as the program's does.
-    static const TemporaryDirectory scratch("okv-fuzz-image");  // removed at exit
-    modelsDirectory = (scratch.path() / "models").string() + "/";
-    std::filesystem::create_directory(modelsDirectory);
-    pthread_atfork(nullptr, nullptr, forgetTheFuzzersDeathReport);
-
-    // The loader's console lines for every input would bury libFuzzer's reports, which go to
-    // standard error.
-    if (std::freopen(nullDevice, "w", stdout) == nullptr)
-        std::exit(1);
+    modelsDirectory = startFuzzTarget("okv_fuzz_image", *argv);
     return 0;
 }
 

@@ -10,20 +10,15 @@
 // Built in a Clang build with -fsanitize=fuzzer,address,undefined, over a copy of the loader
 // compiled with the same sanitizers. Needs an X display. Run it through scripts/fuzz.sh.
 
+#include "FuzzTarget.h"
 #include "ModelInvariants.h"
-#include "common/ProcessFigures.h"
-#include "common/TemporaryDirectory.h"
 #include "loader/DataLoader.h"
 
 #include <GL/glew.h>
-#include <GL/freeglut.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <pthread.h>
-#include <sanitizer/common_interface_defs.h>
 #include <string>
 
 namespace {
@@ -48,14 +43,6 @@ void release(Mesh& mesh, std::vector<Material*>& materials)
     }
 }
 
-// Every process this one forks is the importer's child. A sanitizer's report there is on a fault
-// of the importer, and libFuzzer's answer to it (the input saved as a crash of this program)
-// must not run in it.
-void forgetTheFuzzersDeathReport()
-{
-    __sanitizer_set_death_callback(nullptr);
-}
-
 }  // namespace
 
 // Added to the suppressions of the test command (tests/sanitizer/lsan.supp). The importer
@@ -70,34 +57,9 @@ extern "C" const char* __lsan_default_suppressions()
     return "leak:libassimp.so\n";
 }
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
 {
-    // freeglut gets only the program's name: the other arguments are libFuzzer's.
-    int glutArgc = 1;
-    (void)argc;
-    glutInit(&glutArgc, *argv);
-    glutInitContextVersion(3, 2);
-    glutInitContextProfile(GLUT_CORE_PROFILE);
-    glutInitContextFlags(GLUT_FORWARD_COMPATIBLE);
-    // Not "OKV": the program tests find the program's window by that title.
-    glutCreateWindow("okv_fuzz_import");
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::fprintf(stderr, "okv_fuzz_import: no GL context\n");
-        std::exit(1);
-    }
-
-    // The model file lives in a directory of its own; the import log "assimp_log.txt" goes to
-    // the working directory, as the program's does.
-    static const TemporaryDirectory scratch("okv-fuzz");  // removed at exit
-    modelsDirectory = (scratch.path() / "models").string() + "/";
-    std::filesystem::create_directory(modelsDirectory);
-    pthread_atfork(nullptr, nullptr, forgetTheFuzzersDeathReport);
-
-    // The loader's console lines for every input would bury libFuzzer's reports, which go to
-    // standard error.
-    if (std::freopen(nullDevice, "w", stdout) == nullptr)
-        std::exit(1);
+    modelsDirectory = startFuzzTarget("okv_fuzz_import", *argv);
     return 0;
 }
 
