@@ -62,15 +62,16 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressio
 # the loader writes its import log, so the paths are absolute.
 # The children (loader/ChildTask.h) have limits of their own, 30 s and 4 GiB for the importer,
 # 10 s and 4 GiB for each image, and are ended when they pass them. libFuzzer's time limit is
-# therefore longer, and its limit on a single allocation, which would also hold in a child and
-# save the input as a finding, is out of reach (1 TiB); its limit on this process's resident
-# memory (2 GiB) stays.
+# therefore longer, and so is its report of slow inputs (10 s by default), which would keep every
+# image that the image library never finishes as a finding; its limit on a single allocation,
+# which would also hold in a child and save the input as a finding, is out of reach (1 TiB); its
+# limit on this process's resident memory (2 GiB) stays.
 fuzz() {
     local target=$1 target_runs=$2
     shift 2
     local fuzzer=$PWD/build-clang/tools/okv_fuzz_$target
     local directory=$PWD/fuzz/$target
-    local options=(-timeout=60 -malloc_limit_mb=1048576 -artifact_prefix="$directory/crashes/" "$@")
+    local options=(-timeout=60 -report_slow_units=60 -malloc_limit_mb=1048576 -artifact_prefix="$directory/crashes/" "$@")
     mkdir -p "$directory/corpus" "$directory/crashes"
     (
         cd "$directory"
