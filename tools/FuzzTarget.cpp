@@ -41,7 +41,7 @@ std::string startFuzzTarget(const char* name, char** argv)
     // The input's file lives in a directory of its own; the import log "assimp_log.txt" goes to
     // the working directory, as the program's does.
     static const TemporaryDirectory scratch(name);  // removed at exit
-    const std::string modelsDirectory = (scratch.path() / "models").string() + "/";
+    std::string modelsDirectory = (scratch.path() / "models").string() + "/";
     std::filesystem::create_directory(modelsDirectory);
     pthread_atfork(nullptr, nullptr, forgetTheFuzzersDeathReport);
 
