@@ -102,7 +102,7 @@ slip pixel-bytes loader/DecodedImage.cpp 'size_t(height) * 3);' 'size_t(height) 
 slip part-header loader/DecodedImage.cpp 'part.begin() + std::ptrdiff_t(sizeof header)' 'part.begin()' "the pixels read back from the start of the part, its header taken for pixels"
 slip reader-restart loader/ReadAhead.cpp $'if (!part.received)\n            startReader();' 'if (!part.received) {}' "no reader for the files after one that ended the reader"
 slip named-textures loader/ReadAhead.cpp '{aiTextureType_DIFFUSE, aiTextureType_NORMALS}' '{aiTextureType_DIFFUSE, aiTextureType_DIFFUSE}' "the look names each material's diffuse texture twice and no normal map"
-slip fault-line loader/DataLoaderImages.cpp 'report("Not decoded, " + path + ": " + image.fault);' '' "an image that ended the image library reported without its reason"
+slip fault-line loader/DataLoaderImages.cpp 'report("Not decoded, " + path + ": " + image.fault);' '{}' "an image that ended the image library reported without its reason"
 # Finding the data directory, the importer's child, the water's glint, the uniform names, and
 # the display the tests are given.
 slip data-beside-started-name app/DataDirectory.cpp 'fs::path path = fs::read_symlink("/proc/self/exe", error);' 'fs::path path = fs::absolute(argv0, error);' "data looked for beside the name the program was started by, not the real executable"
