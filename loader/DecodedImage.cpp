@@ -20,22 +20,21 @@ DecodedImage decodeImage(const std::string& path)
     ILuint name = 0;
     ilGenImages(1, &name);
     ilBindImage(name);
-    if (ilLoadImage(path.c_str()) != IL_TRUE) {
+    // A reader may say it loaded a file that holds no picture: DevIL's XPM reader does for a
+    // file cut off before its size, and hands out -1 for what it did not read. Converting such
+    // a picture fills memory without end.
+    const bool loaded = ilLoadImage(path.c_str()) == IL_TRUE;
+    const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
+    const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
+    if (!loaded || width <= 0 || height <= 0) {
         image.result = DecodedImage::Result::NotLoaded;
     } else if (ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) != IL_TRUE) {
         image.result = DecodedImage::Result::NotConverted;
-    } else {
-        const ILint width = ilGetInteger(IL_IMAGE_WIDTH);
-        const ILint height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const ILubyte* pixels = ilGetData();
-        // A reader may say it loaded a file that holds no picture (DevIL's XPM reader does for
-        // a file of nothing but its "/* XPM */" line, and hands out a size of -1 x -1).
-        if (width > 0 && height > 0 && pixels != nullptr) {
-            image.result = DecodedImage::Result::Decoded;
-            image.width = width;
-            image.height = height;
-            image.rgb.assign(pixels, pixels + size_t(width) * size_t(height) * 3);
-        }
+    } else if (const ILubyte* pixels = ilGetData()) {
+        image.result = DecodedImage::Result::Decoded;
+        image.width = width;
+        image.height = height;
+        image.rgb.assign(pixels, pixels + size_t(width) * size_t(height) * 3);
     }
     ilDeleteImages(1, &name);
     return image;
