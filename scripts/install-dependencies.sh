@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    freeglut3-dev libglew-dev libassimp-dev assimp-utils libdevil-dev
+    freeglut3-dev libglew-dev libx11-dev libassimp-dev assimp-utils libdevil-dev
     assimp-testmodels libclang-rt-14-dev
     googletest libgtest-dev
     libgl1-mesa-dri libglx-mesa0 mesa-utils
